@@ -32,8 +32,12 @@ std::size_t SequenceLength(const std::string& s, std::size_t pos) {
 }  // namespace
 
 #ifndef _WIN32
-std::string ToSystemText(const std::string& utf8) { return utf8; }
-std::string FromSystemText(const std::string& system) { return system; }
+std::string ToSystemText(const std::string& utf8) {
+  return utf8;
+}
+std::string FromSystemText(const std::string& system) {
+  return system;
+}
 #endif
 
 int CharCount(const std::string& utf8) {

@@ -49,8 +49,8 @@ struct ControlDesign {
   float top = 0;
   float width = 0;
   float height = 0;
-  int tabIndex = -1;        // -1: takes no part in the tab order
-  std::string container;    // name of the frame that holds it, empty for the form
+  int tabIndex = -1;      // -1: takes no part in the tab order
+  std::string container;  // name of the frame that holds it, empty for the form
 };
 
 enum class WindowStyle {
@@ -149,15 +149,19 @@ class Timer {
 
 enum class MessageBoxAnswer { kOk, kYes, kNo };
 
-class Toolkit {
+// The primary screen's size in twips.
+class Screen {
  public:
-  virtual ~Toolkit() = default;
+  virtual ~Screen() = default;
+  virtual float ScreenWidth() const = 0;
+  virtual float ScreenHeight() const = 0;
+};
+
+class Toolkit : public Screen {
+ public:
   virtual std::unique_ptr<Window> CreateForm(const FormDesign& design) = 0;
   // A timer that ticks on the user-interface thread from its creation on.
   virtual std::unique_ptr<Timer> CreateTimer(int intervalMs) = 0;
-  // The primary screen's size in twips.
-  virtual float ScreenWidth() const = 0;
-  virtual float ScreenHeight() const = 0;
   // Modal message boxes with a title.
   virtual void MessageBoxOk(const std::string& text, const std::string& title) = 0;
   // Yes is the default button.

@@ -1,0 +1,24 @@
+#include "bar/program.h"
+
+#include "bar/form1.h"
+#include "settings/form6.h"
+
+namespace tarvolin {
+
+Program::Program(platform::Platform& platformServices)
+    : platform(platformServices), form1_(std::make_unique<Form1>(*this)) {}
+
+Program::~Program() = default;
+
+void Program::Start() {
+  form1_->Load();
+  form1_->Window().Show();
+  form1_->Window().Activate();
+}
+
+void Program::RunFirstRunSetUp() {
+  Form6 form6(*this);
+  form6.Command1_Click();
+}
+
+}  // namespace tarvolin

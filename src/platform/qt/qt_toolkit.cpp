@@ -1,0 +1,80 @@
+#include "platform/qt/qt_toolkit.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+
+#include "platform/qt/qt_controls.h"
+#include "platform/qt/qt_window.h"
+#include "platform/qt/twips.h"
+
+namespace tarvolin::platform {
+
+namespace {
+
+class QtTimer : public Timer {
+ public:
+  explicit QtTimer(int intervalMs) {
+    timer_.setInterval(intervalMs);
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
+      if (Tick) {
+        Tick();
+      }
+    });
+    timer_.start();
+  }
+
+ private:
+  QTimer timer_;
+};
+
+QRect PrimaryGeometry() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+}  // namespace
+
+QtToolkit::QtToolkit() {
+  // The bar lives on while it hides in the notification area and while its
+  // dialogs open and close; only the program's own commands end it.
+  QApplication::setQuitOnLastWindowClosed(false);
+}
+
+QtToolkit::~QtToolkit() = default;
+
+std::unique_ptr<Window> QtToolkit::CreateForm(const FormDesign& design) {
+  return std::make_unique<QtWindow>(design);
+}
+
+std::unique_ptr<Timer> QtToolkit::CreateTimer(int intervalMs) {
+  return std::make_unique<QtTimer>(intervalMs);
+}
+
+float QtToolkit::ScreenWidth() const {
+  return twips::FromPixels(PrimaryGeometry().width());
+}
+float QtToolkit::ScreenHeight() const {
+  return twips::FromPixels(PrimaryGeometry().height());
+}
+
+void QtToolkit::MessageBoxOk(const std::string& text, const std::string& title) {
+  QMessageBox box(QMessageBox::NoIcon, ToQString(title), ToQString(text), QMessageBox::Ok);
+  box.exec();
+}
+
+MessageBoxAnswer QtToolkit::MessageBoxYesNo(const std::string& text, const std::string& title) {
+  QMessageBox box(QMessageBox::Question, ToQString(title), ToQString(text),
+                  QMessageBox::Yes | QMessageBox::No);
+  box.setDefaultButton(QMessageBox::Yes);
+  return box.exec() == QMessageBox::Yes ? MessageBoxAnswer::kYes : MessageBoxAnswer::kNo;
+}
+
+void QtToolkit::ProcessEvents() {
+  QCoreApplication::processEvents();
+}
+
+}  // namespace tarvolin::platform
