@@ -16,11 +16,22 @@
 namespace tarvolin::platform {
 
 bool ReadWholeFile(const std::string& path, std::string* bytes) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     return false;
   }
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  // A stream iterator reports a failed read by throwing; it counts as an
+  // unreadable file.
+  try {
+    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure&) {
+    bytes->clear();
+    return false;
+  }
   return !in.bad();
 }
 

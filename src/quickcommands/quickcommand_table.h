@@ -1,8 +1,9 @@
 // The quickcommands in memory and in files.cfg.
 #pragma once
 
-#include <functional>
+#include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarvolin {
