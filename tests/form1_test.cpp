@@ -130,6 +130,34 @@ TEST_F(Form1Test, ASettingsFileWithoutValuesPlacesTheBarBottomRight) {
   EXPECT_EQ(folder_.Read("tv.ini"), "");
 }
 
+TEST_F(Form1Test, DamagedFilesStillStartTheBarAndLoseNothing) {
+  using namespace std::string_literals;
+  const std::string ini = "\x01\x02\0binary\r[Tarvolin]\nloca=3\r\n"s + std::string(1 << 20, 'x') +
+                          "\n\0\xff\xfe=junk\rAutoUpdate=1\n"s;
+  folder_.Write("tv.ini", ini);
+  const std::string records =
+      "C:\\a\0b\r\nn\xe9v\rwww.x.org\n"s + std::string(1 << 20, 'y') + "\r\n";
+  folder_.Write("files.cfg", records);
+
+  Program& program = Start();
+
+  EXPECT_EQ(program.settings.CornerCode, 3);
+  EXPECT_TRUE(program.settings.AutoUpdate);
+  EXPECT_EQ(program.form1().Window().Left(), 0);
+  EXPECT_TRUE(program.form1().Window().Visible());
+  ASSERT_EQ(program.quickcommands.Count(), 2);
+  EXPECT_EQ(program.quickcommands[0].Target, "C:\\a\0b"s);
+  EXPECT_EQ(program.quickcommands[1].Name, std::string(1 << 20, 'y'));
+  // Reading changed nothing on disk.
+  EXPECT_EQ(folder_.Read("tv.ini"), ini);
+
+  // The next save writes every record back, line ends made uniform.
+  std::string error;
+  ASSERT_TRUE(SaveQuickcommands(program.quickcommands, true, folder_.Path(), &error)) << error;
+  EXPECT_EQ(folder_.Read("files.cfg"),
+            "C:\\a\0b\r\nn\xe9v\r\nwww.x.org\r\n"s + std::string(1 << 20, 'y') + "\r\n");
+}
+
 TEST_F(Form1Test, AClickSelectsTheWholeText) {
   folder_.Write("tv.ini", "[Tarvolin]\r\nloca=4\r\n");
   Form1& form1 = Start().form1();
