@@ -1,7 +1,10 @@
 #include "bar/form1.h"
 
+#include "bar/completion.h"
 #include "bar/form1_design.h"
+#include "bar/history.h"
 #include "bar/program.h"
+#include "interpreter/dispatch.h"
 #include "platform/text.h"
 #include "presentation/placement.h"
 #include "quickcommands/quickcommand_table.h"
@@ -19,6 +22,7 @@ void Form1::Load() {
   text1_ = window_->Find<platform::TextBox>("Text1");
   text1_->Click = [this] { Text1_Click(); };
   text1_->Change = [this] { Text1_Change(); };
+  text1_->KeyDown = [this](int keyCode, int shift) { Text1_KeyDown(keyCode, shift); };
   window_->GotFocus = [this] { Form_GotFocus(); };
   // Both timers tick from the form's creation to the end of the program.
   timer1_ = ui.CreateTimer(kTimer1Interval);
@@ -67,8 +71,81 @@ void Form1::Text1_Change() {
   program_.bar.LastEditTime = program_.platform.system.SecondsSinceMidnight();
 }
 
+void Form1::Text1_KeyDown(int KeyCode, int /*Shift*/) {
+  BarState& bar = program_.bar;
+  switch (KeyCode) {
+    case platform::kKeyReturn:
+      Submit();
+      break;
+    case platform::kKeyEscape:
+      program_.mnutotray_Click();
+      break;
+    case platform::kKeyUp:
+      BrowseNewer(bar, *text1_);
+      break;
+    case platform::kKeyDown:
+      BrowseOlder(bar, *text1_);
+      break;
+    case platform::kKeyF1:
+      program_.RollOutForm(Dialog::kHelp);
+      bar.CommandHandled = true;
+      bar.HistoryPosition = -1;
+      break;
+    case platform::kKeyF2:
+      bar.CommandHandled = true;
+      bar.HistoryPosition = -1;
+      // The editor takes the box text over while it loads; only then is the
+      // box emptied.
+      program_.RollOutForm(Dialog::kEditor);
+      text1_->SetText("");
+      break;
+    case platform::kKeyF3:
+      AddToHistory(bar, *text1_);
+      program_.RollOutForm(Dialog::kOptions);
+      break;
+    case platform::kKeyF10:
+      program_.platform.system.EndProcess();
+      break;
+    default:
+      break;
+  }
+}
+
+namespace {
+
+// The text without its leading and trailing spaces (only spaces: tabs and
+// other blanks stay).
+std::string TrimSpaces(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) {
+    return {};
+  }
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+void Form1::Submit() {
+  BarState& bar = program_.bar;
+  if (text1_->Text().empty()) {
+    return;
+  }
+  bar.StatusMessage = bar.UnknownCommandText;
+  text1_->SetText(TrimSpaces(text1_->Text()));
+  RunQuickcommand(program_, text1_->Text());
+  DispatchCommand(program_, text1_->Text());
+  if (!bar.CommandHandled && !text1_->Text().empty()) {
+    text1_->SetText(bar.StatusMessage);
+  }
+  SelectAll(*text1_);
+  bar.CommandHandled = false;
+}
+
 void Form1::Timer1_Timer() {
   PlaceCommandBar(*window_, program_.platform.ui, program_.settings.CornerCode);
+  if (CompletionDue(program_.bar, *text1_, program_.platform.system.SecondsSinceMidnight())) {
+    CompleteFromHistory(program_.bar, *text1_);
+  }
 }
 
 void Form1::Timer2_Timer() {

@@ -30,10 +30,17 @@ class Form1 {
   void Form_GotFocus();
   void Text1_Click();
   void Text1_Change();
+  // Every key that goes down in the box passes here first; the box then
+  // handles it as usual.
+  void Text1_KeyDown(int KeyCode, int Shift);
   void Timer1_Timer();
   void Timer2_Timer();
 
  private:
+  // Enter: runs the trimmed line; an unhandled line is replaced by the
+  // status text, selected whole.
+  void Submit();
+
   Program& program_;
   std::unique_ptr<platform::Window> window_;
   platform::TextBox* text1_ = nullptr;

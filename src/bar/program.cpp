@@ -16,6 +16,18 @@ void Program::Start() {
   form1_->Window().Activate();
 }
 
+void Program::RollOutForm(Dialog dialog) {
+  if (dialogOpener) {
+    dialogOpener(dialog);
+  }
+}
+
+void Program::mnutotray_Click() {
+  if (trayHider) {
+    trayHider();
+  }
+}
+
 void Program::RunFirstRunSetUp() {
   Form6 form6(*this);
   form6.Command1_Click();

@@ -2,6 +2,7 @@
 // parts what they need.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "bar/bar_state.h"
@@ -12,6 +13,14 @@
 namespace tarvolin {
 
 class Form1;
+
+// The dialogs that unroll out of the bar.
+enum class Dialog {
+  kHelp,     // Form3
+  kEditor,   // Form2, the quickcommand editor
+  kOptions,  // Form5
+  kHidden,   // Form4
+};
 
 class Program {
  public:
@@ -32,6 +41,16 @@ class Program {
 
   // Runs the first-run set-up; start-up calls it when tv.ini is missing.
   void RunFirstRunSetUp();
+
+  // Loads the dialog's form if needed and unrolls it out of the bar.
+  void RollOutForm(Dialog dialog);
+  // Where the dialogs are built: RollOutForm hands each request to it.
+  std::function<void(Dialog)> dialogOpener;
+
+  // The bar goes into the notification area ("To tray").
+  void mnutotray_Click();
+  // Where the tray is kept: mnutotray_Click hands the request to it.
+  std::function<void()> trayHider;
 
  private:
   std::unique_ptr<Form1> form1_;
