@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -36,6 +38,15 @@ QRect PrimaryGeometry() {
   return screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
 }
 
+// Message texts break lines with CR (as the Windows boxes do), LF or CR LF;
+// Qt's boxes only know LF.
+QString MessageText(const std::string& text) {
+  QString result = ToQString(text);
+  result.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return result;
+}
+
 }  // namespace
 
 QtToolkit::QtToolkit() {
@@ -62,15 +73,22 @@ float QtToolkit::ScreenHeight() const {
 }
 
 void QtToolkit::MessageBoxOk(const std::string& text, const std::string& title) {
-  QMessageBox box(QMessageBox::NoIcon, ToQString(title), ToQString(text), QMessageBox::Ok);
+  QMessageBox box(QMessageBox::NoIcon, ToQString(title), MessageText(text), QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 
 MessageBoxAnswer QtToolkit::MessageBoxYesNo(const std::string& text, const std::string& title) {
-  QMessageBox box(QMessageBox::Question, ToQString(title), ToQString(text),
+  QMessageBox box(QMessageBox::Question, ToQString(title), MessageText(text),
                   QMessageBox::Yes | QMessageBox::No);
+  box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Yes);
   return box.exec() == QMessageBox::Yes ? MessageBoxAnswer::kYes : MessageBoxAnswer::kNo;
+}
+
+std::string QtToolkit::ShowOpenDialog(const std::string& title, const std::string& initialFile) {
+  const QString start = initialFile.empty() ? QDir::currentPath() : ToQString(initialFile);
+  return FromQString(QFileDialog::getOpenFileName(nullptr, ToQString(title), start));
 }
 
 void QtToolkit::ProcessEvents() {

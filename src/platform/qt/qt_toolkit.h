@@ -19,6 +19,7 @@ class QtToolkit : public Toolkit {
   float ScreenHeight() const override;
   void MessageBoxOk(const std::string& text, const std::string& title) override;
   MessageBoxAnswer MessageBoxYesNo(const std::string& text, const std::string& title) override;
+  std::string ShowOpenDialog(const std::string& title, const std::string& initialFile) override;
   void ProcessEvents() override;
 };
 

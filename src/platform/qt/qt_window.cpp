@@ -1,11 +1,15 @@
 #include "platform/qt/qt_window.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
+#include <QThread>
 #include <QWindow>
+#include <algorithm>
 #include <stdexcept>
 
-#include "platform/qt/qt_controls.h"
+#include "platform/qt/frame_estimate.h"
 #include "platform/qt/twips.h"
 #include "platform/qt/x11_window_state.h"
 
@@ -22,6 +26,9 @@ Qt::WindowFlags FlagsFor(WindowStyle style) {
   }
   return Qt::Window;
 }
+
+// How long a first showing waits for the window manager's frame.
+constexpr int kFrameWaitMs = 1000;
 
 }  // namespace
 
@@ -42,6 +49,20 @@ void FormWidget::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+  // The window is hidden only after this returns, and the handler may well
+  // destroy it: Unload runs from the event loop, and not at all once the
+  // window is gone.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        // A copy runs, so the handler may destroy the window and with it
+        // the handler itself.
+        const std::function<void()> unload = window_.Unload;
+        if (unload) {
+          unload();
+        }
+      },
+      Qt::QueuedConnection);
 }
 
 QtWindow::QtWindow(const FormDesign& design)
@@ -54,17 +75,18 @@ QtWindow::QtWindow(const FormDesign& design)
     widget_->resize(client);
   }
   for (const ControlDesign& control : design.controls) {
-    switch (control.kind) {
-      case ControlKind::kTextBox:
-        controls_.push_back(std::make_unique<QtTextBox>(control, widget_.get()));
-        break;
-      case ControlKind::kLabel:
-        controls_.push_back(std::make_unique<QtLabel>(control, widget_.get()));
-        break;
-      default:
-        throw std::invalid_argument("this toolkit cannot build the control " + control.name);
+    QWidget* parent = widget_.get();
+    if (!control.container.empty()) {
+      auto* frame = dynamic_cast<QtFrame*>(FindControl(control.container));
+      if (frame == nullptr) {
+        throw std::invalid_argument("the container " + control.container + " of " + control.name +
+                                    " is not a frame listed before it");
+      }
+      parent = frame->Widget();
     }
+    controls_.push_back(CreateQtControl(control, parent, &tabOrder_));
   }
+  tabOrder_.Arrange();
 }
 
 QtWindow::~QtWindow() {
@@ -72,8 +94,20 @@ QtWindow::~QtWindow() {
   controls_.clear();
 }
 
-QSize QtWindow::FrameExtra() const {
-  return widget_->frameGeometry().size() - widget_->geometry().size();
+QMargins QtWindow::FrameMargins() const {
+  const QRect frame = widget_->frameGeometry();
+  const QRect client = widget_->geometry();
+  if (frame != client) {
+    return {client.left() - frame.left(), client.top() - frame.top(),
+            frame.right() - client.right(), frame.bottom() - client.bottom()};
+  }
+  if (style_ != WindowStyle::kToolDialog) {
+    return {};
+  }
+  if (!estimatedFrame_) {
+    estimatedFrame_ = EstimateFrameMargins(widget_->windowFlags());
+  }
+  return *estimatedFrame_;
 }
 
 float QtWindow::Left() const {
@@ -83,10 +117,12 @@ float QtWindow::Top() const {
   return twips::FromPixels(widget_->frameGeometry().y());
 }
 float QtWindow::Width() const {
-  return twips::FromPixels(widget_->frameGeometry().width());
+  const QMargins frame = FrameMargins();
+  return twips::FromPixels(widget_->width() + frame.left() + frame.right());
 }
 float QtWindow::Height() const {
-  return twips::FromPixels(widget_->frameGeometry().height());
+  const QMargins frame = FrameMargins();
+  return twips::FromPixels(widget_->height() + frame.top() + frame.bottom());
 }
 
 void QtWindow::SetLeft(float twips) {
@@ -97,8 +133,12 @@ void QtWindow::SetTop(float twips) {
   widget_->move(widget_->frameGeometry().x(), twips::ToPixels(twips));
 }
 
+// A window keeps a client area of at least one pixel: the window system
+// does not show an empty one, so the smallest window is its frame and one
+// pixel.
 void QtWindow::SetWidth(float twips) {
-  const int client = std::max(0, twips::ToPixels(twips) - FrameExtra().width());
+  const QMargins frame = FrameMargins();
+  const int client = std::max(1, twips::ToPixels(twips) - frame.left() - frame.right());
   if (style_ == WindowStyle::kToolDialog) {
     widget_->setFixedWidth(client);
   } else {
@@ -107,7 +147,8 @@ void QtWindow::SetWidth(float twips) {
 }
 
 void QtWindow::SetHeight(float twips) {
-  const int client = std::max(0, twips::ToPixels(twips) - FrameExtra().height());
+  const QMargins frame = FrameMargins();
+  const int client = std::max(1, twips::ToPixels(twips) - frame.top() - frame.bottom());
   if (style_ == WindowStyle::kToolDialog) {
     widget_->setFixedHeight(client);
   } else {
@@ -123,16 +164,43 @@ void QtWindow::SetCaption(const std::string& caption) {
 }
 
 void QtWindow::Show() {
+  const bool firstShowing = !widget_->isVisible();
+  const QPoint framePosition = widget_->frameGeometry().topLeft();
   // The window manager drops a window's states when it is withdrawn, so they
   // are set again before every map.
   x11::PrepareSkipTaskbar(widget_.get());
   widget_->show();
   x11::RequestSkipTaskbar(widget_.get());
+  if (firstShowing && style_ == WindowStyle::kToolDialog && !FrameMargins().isNull()) {
+    WaitForFrame();
+    if (widget_->frameGeometry().topLeft() != framePosition) {
+      widget_->move(framePosition);
+    }
+  }
+  if (widget_->focusWidget() == nullptr) {
+    if (QWidget* first = tabOrder_.FirstFocusable()) {
+      first->setFocus(Qt::OtherFocusReason);
+    }
+  }
+}
+
+void QtWindow::WaitForFrame() {
+  QElapsedTimer timer;
+  timer.start();
+  while (widget_->frameGeometry() == widget_->geometry() && timer.elapsed() < kFrameWaitMs) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QThread::msleep(1);
+  }
 }
 
 void QtWindow::Hide() {
   widget_->hide();
 }
+
+void QtWindow::Close() {
+  widget_->close();
+}
+
 bool QtWindow::Visible() const {
   return widget_->isVisible();
 }
