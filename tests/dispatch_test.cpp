@@ -29,13 +29,6 @@ class DispatchTest : public testing::BarFixture {
     drive_.Write("plainfile", "a file without extension");
   }
 
-  // Enter with the line in the box, through the key handler itself (the
-  // program may end inside it).
-  void Enter(const std::string& line) {
-    SetBoxText(line);
-    program_->form1().Text1_KeyDown(platform::kKeyReturn, 0);
-  }
-
   // Starts a last program and waits for it; whatever the earlier lines
   // started has shown by then.
   std::vector<std::string> MarkersAfterSentinel() {
@@ -232,7 +225,8 @@ TEST_F(DispatchTest, BuiltInWordsInAnyCase) {
   Enter("Edit");
   Enter("OPTIONS");
   Enter("mirelo");
-  EXPECT_EQ(dialogs_, (std::vector<Dialog>{Dialog::kEditor, Dialog::kOptions, Dialog::kHidden}));
+  EXPECT_EQ(OpenDialogs(),
+            (std::vector<Dialog>{Dialog::kEditor, Dialog::kOptions, Dialog::kHidden}));
   EXPECT_EQ(History(), (std::vector<std::string>{"mirelo", "OPTIONS", "Edit"}));
   EXPECT_EQ(BoxText(), "");
   EXPECT_THROW(Enter("eXiT"), ProcessEnded);

@@ -5,16 +5,23 @@
 #include "bar/history.h"
 #include "bar/program.h"
 #include "interpreter/dispatch.h"
+#include "online/online_services.h"
+#include "online/update_server.h"
 #include "platform/text.h"
 #include "presentation/placement.h"
 #include "quickcommands/quickcommand_table.h"
 #include "settings/settings_file.h"
+#include "tray/bar_tray.h"
 
 namespace tarvolin {
 
 Form1::Form1(Program& program) : program_(program) {}
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+  // The tray and the online services refer to the window and the state.
+  online_.reset();
+  tray_.reset();
+}
 
 void Form1::Load() {
   platform::Toolkit& ui = program_.platform.ui;
@@ -29,7 +36,17 @@ void Form1::Load() {
   timer1_->Tick = [this] { Timer1_Timer(); };
   timer2_ = ui.CreateTimer(kTimer2Interval);
   timer2_->Tick = [this] { Timer2_Timer(); };
+  platform::Platform& platform = program_.platform;
+  if (platform.tray != nullptr) {
+    tray_ = std::make_unique<BarTray>(*platform.tray, *window_, *text1_);
+  }
   Form_Load();
+  if (platform.http != nullptr) {
+    OnlineConfig config;
+    config.baseAddress = UpdateServerBase(platform.profile, SettingsFilePath(platform.files));
+    online_ = std::make_unique<OnlineServices>(*platform.http, platform.ui, platform.shell,
+                                               program_.bar, program_.settings, config);
+  }
 }
 
 void Form1::Form_Load() {
@@ -78,7 +95,7 @@ void Form1::Text1_KeyDown(int KeyCode, int /*Shift*/) {
       Submit();
       break;
     case platform::kKeyEscape:
-      program_.mnutotray_Click();
+      mnutotray_Click();
       break;
     case platform::kKeyUp:
       BrowseNewer(bar, *text1_);
@@ -149,8 +166,25 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::Timer2_Timer() {
-  // The update check and the usage report hook in here; until they do, a
-  // tick of the minute timer has nothing to do.
+  if (online_) {
+    online_->OnTimer2Tick();
+  }
+}
+
+void Form1::mnutotray_Click() {
+  // Without a notification area nothing could bring the bar back: it stays.
+  if (tray_) {
+    tray_->mnutotray_Click();
+  }
+}
+
+void Form1::mnurestore_Click() {
+  if (tray_) {
+    tray_->mnurestore_Click();
+  } else {
+    window_->Show();
+    window_->Activate();
+  }
 }
 
 }  // namespace tarvolin

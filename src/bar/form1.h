@@ -8,6 +8,8 @@
 
 namespace tarvolin {
 
+class BarTray;
+class OnlineServices;
 class Program;
 
 class Form1 {
@@ -36,6 +38,10 @@ class Form1 {
   void Timer1_Timer();
   void Timer2_Timer();
 
+  // The menu "Main" is never shown; the tray icon and Escape call these.
+  void mnutotray_Click();
+  void mnurestore_Click();
+
  private:
   // Enter: runs the trimmed line; an unhandled line is replaced by the
   // status text, selected whole.
@@ -46,6 +52,9 @@ class Form1 {
   platform::TextBox* text1_ = nullptr;
   std::unique_ptr<platform::Timer> timer1_;
   std::unique_ptr<platform::Timer> timer2_;
+  // After the window: it gives the bar its own window procedure back first.
+  std::unique_ptr<BarTray> tray_;
+  std::unique_ptr<OnlineServices> online_;
 };
 
 }  // namespace tarvolin

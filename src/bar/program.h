@@ -2,6 +2,7 @@
 // parts what they need.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -12,6 +13,7 @@
 
 namespace tarvolin {
 
+class DialogForm;
 class Form1;
 
 // The dialogs that unroll out of the bar.
@@ -42,18 +44,19 @@ class Program {
   // Runs the first-run set-up; start-up calls it when tv.ini is missing.
   void RunFirstRunSetUp();
 
-  // Loads the dialog's form if needed and unrolls it out of the bar.
+  // Loads the dialog's form if needed (running its load handler) and
+  // unrolls it out of the bar; a shown dialog collapses and unrolls again.
   void RollOutForm(Dialog dialog);
-  // Where the dialogs are built: RollOutForm hands each request to it.
-  std::function<void(Dialog)> dialogOpener;
-
-  // The bar goes into the notification area ("To tray").
-  void mnutotray_Click();
-  // Where the tray is kept: mnutotray_Click hands the request to it.
-  std::function<void()> trayHider;
+  // The dialog's form while it is loaded, else null.
+  DialogForm* LoadedDialog(Dialog dialog);
 
  private:
+  DialogForm& LoadDialog(Dialog dialog);
+  // Runs the closed dialog's unload handler and releases its form.
+  void UnloadDialog(Dialog dialog);
+
   std::unique_ptr<Form1> form1_;
+  std::array<std::unique_ptr<DialogForm>, 4> dialogs_;
 };
 
 }  // namespace tarvolin

@@ -39,6 +39,11 @@ class FileSystem {
   // Empty when the drive letter is not mapped.
   virtual std::string NativePath(const std::string& path) const = 0;
 
+  // The program path for a system path: where the system has no drive
+  // letters, the drive whose folder holds it (the longest match), with "\"
+  // between names; a path outside every drive comes back as it is.
+  virtual std::string DrivePathOf(const std::string& nativePath) const { return nativePath; }
+
   // Reads the drive map from the settings file where the system needs one.
   virtual void LoadDriveMap(const std::string& iniPath) { (void)iniPath; }
 };

@@ -34,7 +34,9 @@ void Form6::Command1_Click() {
   form1.Text1().SetText(kSettingsSavedText);
   form1.Text1().SetSelStart(0);
   form1.Text1().SetSelLength(platform::CharCount(form1.Text1().Text()));
-  // The quickcommand editor rolls out here once the dialogs exist.
+  // A new user defines quickcommands straight away. The editor takes the
+  // bar's text into its target box.
+  program_.RollOutForm(Dialog::kEditor);
 }
 
 }  // namespace tarvolin

@@ -10,8 +10,8 @@ class Form6 {
  public:
   explicit Form6(Program& program) : program_(program) {}
 
-  // Gives every setting its default, writes tv.ini, and shows the bar with
-  // "Settings Saved..." selected.
+  // Gives every setting its default, writes tv.ini, shows the bar with
+  // "Settings Saved..." selected and opens the quickcommand editor.
   void Command1_Click();
 
  private:

@@ -388,3 +388,40 @@ void PosixFileSystem::LoadDriveMap(const std::string& iniPath) {
 }
 
 }  // namespace tarvolin::platform
+
+namespace tarvolin::platform {
+
+std::string PosixFileSystem::DrivePathOf(const std::string& nativePath) const {
+  if (nativePath.empty() || nativePath[0] != '/') {
+    return nativePath;
+  }
+  // The drive whose folder is the longest leading part of the path, whole
+  // names only: /media/data/x belongs to d=/media/data, not to c=/.
+  char bestLetter = 0;
+  std::size_t bestLength = 0;
+  for (const auto& [letter, folder] : drives_) {
+    std::string root = folder;
+    while (root.size() > 1 && root.back() == '/') {
+      root.pop_back();
+    }
+    const bool inside =
+        root == "/" || (nativePath.compare(0, root.size(), root) == 0 &&
+                        (nativePath.size() == root.size() || nativePath[root.size()] == '/'));
+    const std::size_t length = root == "/" ? 0 : root.size();
+    if (inside && (bestLetter == 0 || length > bestLength)) {
+      bestLetter = letter;
+      bestLength = length;
+    }
+  }
+  if (bestLetter == 0) {
+    return nativePath;
+  }
+  std::string rest = nativePath.substr(bestLength);
+  std::replace(rest.begin(), rest.end(), '/', '\\');
+  if (rest.empty() || rest[0] != '\\') {
+    rest.insert(rest.begin(), '\\');
+  }
+  return std::string(1, static_cast<char>(bestLetter - 'a' + 'A')) + ":" + rest;
+}
+
+}  // namespace tarvolin::platform

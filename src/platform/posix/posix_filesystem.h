@@ -23,6 +23,7 @@ class PosixFileSystem : public FileSystem {
   std::string ProgramFolder() const override { return programFolder_; }
   std::string NativePath(const std::string& path) const override;
   void LoadDriveMap(const std::string& iniPath) override;
+  std::string DrivePathOf(const std::string& nativePath) const override;
 
   // Letters are lower case; folders are the system's paths.
   void SetDriveMap(std::map<char, std::string> drives) { drives_ = std::move(drives); }

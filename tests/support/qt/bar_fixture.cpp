@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "bar/dialog_form.h"
 #include "bar/form1.h"
 #include "platform/qt/qt_controls.h"
 #include "support/qt/test_app.h"
@@ -50,8 +51,6 @@ Program& BarFixture::Start(const std::string& settingsLines,
   }
   drive_.Write("prog/files.cfg", quickcommands.empty() ? "\r\n\r\n" : records);
   program_ = std::make_unique<Program>(*platform_);
-  program_->dialogOpener = [this](Dialog dialog) { dialogs_.push_back(dialog); };
-  program_->trayHider = [this] { ++trayRequests_; };
   program_->Start();
   return *program_;
 }
@@ -64,6 +63,17 @@ void BarFixture::AddProgram(const std::string& relativePath, const std::string& 
 
 QWidget* BarFixture::BoxWidget() {
   return dynamic_cast<platform::QtTextBox&>(program_->form1().Text1()).Widget();
+}
+
+std::vector<Dialog> BarFixture::OpenDialogs() {
+  std::vector<Dialog> open;
+  for (const Dialog dialog : {Dialog::kHelp, Dialog::kEditor, Dialog::kOptions, Dialog::kHidden}) {
+    DialogForm* form = program_->LoadedDialog(dialog);
+    if (form != nullptr && form->Window().Visible()) {
+      open.push_back(dialog);
+    }
+  }
+  return open;
 }
 
 void BarFixture::Press(int qtKey, int modifiers) {
@@ -89,6 +99,11 @@ void BarFixture::Type(const std::string& text) {
     QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
     QApplication::sendEvent(box, &key);
   }
+}
+
+void BarFixture::Enter(const std::string& line) {
+  SetBoxText(line);
+  program_->form1().Text1_KeyDown(platform::kKeyReturn, 0);
 }
 
 void BarFixture::Submit(const std::string& text) {

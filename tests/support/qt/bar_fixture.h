@@ -40,12 +40,17 @@ class BarFixture : public ::testing::Test {
   void Type(const std::string& text);
   // Types the text into the box and presses Enter, as real key events.
   void Submit(const std::string& text);
+  // Enter with the line in the box, through the key handler itself (the
+  // program may end inside it).
+  void Enter(const std::string& line);
   // A key going down in the box as a real key event.
   void Press(int qtKey, int modifiers = 0);
   void SetBoxText(const std::string& text);
   std::string BoxText();
   // The box's own widget.
   QWidget* BoxWidget();
+  // The dialogs that are loaded and shown, in the order of the Dialog enum.
+  std::vector<Dialog> OpenDialogs();
 
   // Waits (boundedly) for a program's marker; the folder it ran in, or empty.
   std::string WaitForMarker(const std::string& marker);
@@ -65,8 +70,6 @@ class BarFixture : public ::testing::Test {
   FakeSystem system_;
   std::unique_ptr<platform::Platform> platform_;
   std::unique_ptr<Program> program_;
-  std::vector<Dialog> dialogs_;
-  int trayRequests_ = 0;
 };
 
 }  // namespace tarvolin::testing

@@ -33,8 +33,25 @@ class ScriptedToolkit : public platform::QtToolkit {
     return answer;
   }
 
+  // The file dialog returns the scripted files in turn, then "" (cancelled).
+  std::string ShowOpenDialog(const std::string& title, const std::string& initialFile) override {
+    openDialogs.push_back({title, initialFile});
+    if (files.empty()) {
+      return {};
+    }
+    std::string chosen = files.front();
+    files.pop_front();
+    return chosen;
+  }
+
   std::vector<Box> boxes;
   std::deque<platform::MessageBoxAnswer> answers;
+  struct OpenDialog {
+    std::string title;
+    std::string initialFile;
+  };
+  std::vector<OpenDialog> openDialogs;
+  std::deque<std::string> files;
 };
 
 }  // namespace tarvolin::testing
