@@ -16,7 +16,7 @@ constexpr char kCommandList[] =
     "quit (or exit) : Exits the program\n"
     "F3 or 'options': Brings up the options\n"
     "\n"
-    "Tarvolin by the Tarvolin developers <tarvolin@users.invalid>";
+    "by Tarvolin team, team@tarvolin.invalid";
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFont>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -53,6 +54,11 @@ QtToolkit::QtToolkit() {
   // The bar lives on while it hides in the notification area and while its
   // dialogs open and close; only the program's own commands end it.
   QApplication::setQuitOnLastWindowClosed(false);
+  // The forms' design tables were laid out for a small dialog font; at the
+  // desktop's usual 10 points their captions would not fit their controls.
+  QFont font = QApplication::font();
+  font.setPointSizeF(8);
+  QApplication::setFont(font);
 }
 
 QtToolkit::~QtToolkit() = default;
