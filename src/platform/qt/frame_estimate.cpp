@@ -1,5 +1,7 @@
 #include "platform/qt/frame_estimate.h"
 
+#include "platform/qt/x11_connection.h"
+
 #include <QWidget>
 #include <QWindow>
 
@@ -19,33 +21,15 @@ namespace tarvolin::platform {
 
 #if defined(TARVOLIN_HAVE_XCB)
 
+using x11::Atom;
+using x11::Connection;
+
 namespace {
 
 // The window manager answers within a few milliseconds; one that has gone
 // away must not hold the program up for long.
 constexpr auto kAnswerTimeout = std::chrono::milliseconds(500);
 constexpr auto kPollInterval = std::chrono::milliseconds(2);
-
-xcb_connection_t* Connection() {
-  auto* app = qGuiApp;
-  if (app == nullptr) {
-    return nullptr;
-  }
-  auto* x11 = app->nativeInterface<QNativeInterface::QX11Application>();
-  return x11 != nullptr ? x11->connection() : nullptr;
-}
-
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-  const xcb_intern_atom_cookie_t cookie =
-      xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookie, nullptr);
-  if (reply == nullptr) {
-    return XCB_ATOM_NONE;
-  }
-  const xcb_atom_t atom = reply->atom;
-  std::free(reply);
-  return atom;
-}
 
 bool Supports(xcb_connection_t* c, xcb_window_t root, xcb_atom_t feature) {
   const xcb_get_property_cookie_t cookie =

@@ -1,5 +1,7 @@
 #include "platform/qt/x11_window_state.h"
 
+#include "platform/qt/x11_connection.h"
+
 #include <QGuiApplication>
 #include <QWidget>
 
@@ -17,8 +19,6 @@
 namespace tarvolin::platform::x11 {
 
 #if defined(TARVOLIN_HAVE_XCB)
-
-namespace {
 
 xcb_connection_t* Connection() {
   auto* app = qGuiApp;
@@ -40,6 +40,8 @@ xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
   std::free(reply);
   return atom;
 }
+
+namespace {
 
 xcb_window_t RootOf(xcb_connection_t* c) {
   return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
