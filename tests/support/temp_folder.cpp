@@ -1,10 +1,13 @@
 #include "support/temp_folder.h"
 
-#include <cstdlib>
+#include <algorithm>
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
+#include <string>
 #include <system_error>
 
 namespace tarvolin::testing {
@@ -12,11 +15,20 @@ namespace tarvolin::testing {
 namespace fs = std::filesystem;
 
 TempFolder::TempFolder() {
-  std::string templ = (fs::temp_directory_path() / "tarvolin-test-XXXXXX").string();
-  if (::mkdtemp(templ.data()) == nullptr) {
-    throw std::runtime_error("cannot create a temporary folder");
+  // A new folder under a random name; create_directory says whether it made
+  // the folder now, so a name that is taken already is passed over.
+  std::random_device random;
+  const fs::path base = fs::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const fs::path candidate = base / ("tarvolin-test-" + std::to_string(random()));
+    std::error_code ec;
+    if (fs::create_directory(candidate, ec)) {
+      fs::permissions(candidate, fs::perms::owner_all, fs::perm_options::replace, ec);
+      path_ = candidate.string();
+      return;
+    }
   }
-  path_ = templ;
+  throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempFolder::~TempFolder() {
@@ -28,6 +40,16 @@ TempFolder::~TempFolder() {
   }
   fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
   fs::remove_all(path_, ec);
+}
+
+std::string TempFolder::operator/(const std::string& relative) const {
+#ifdef _WIN32
+  std::string joined = path_ + "\\" + relative;
+  std::replace(joined.begin() + static_cast<std::ptrdiff_t>(path_.size()), joined.end(), '/', '\\');
+  return joined;
+#else
+  return path_ + "/" + relative;
+#endif
 }
 
 std::string TempFolder::Write(const std::string& relative, const std::string& bytes) const {

@@ -13,8 +13,9 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::string& Path() const { return path_; }
-  // Path of a file or folder inside, joined with "/".
-  std::string operator/(const std::string& relative) const { return path_ + "/" + relative; }
+  // Path of a file or folder inside, joined with "/" (with "\\" on Windows,
+  // where "/" in `relative` becomes "\\" too).
+  std::string operator/(const std::string& relative) const;
 
   // Writes the bytes to a file inside (folders created as needed); returns
   // its full path.
