@@ -3,26 +3,50 @@
 #include <QApplication>
 
 #include "bar/program.h"
-#include "platform/posix/ini_store.h"
-#include "platform/posix/posix_filesystem.h"
-#include "platform/posix/posix_shell.h"
-#include "platform/posix/posix_system.h"
 #include "platform/qt/qt_http.h"
 #include "platform/qt/qt_program_icon.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/qt/qt_tray.h"
 #include "settings/settings_file.h"
 
+#ifdef _WIN32
+#include "platform/windows/windows_filesystem.h"
+#include "platform/windows/windows_profile.h"
+#include "platform/windows/windows_shell.h"
+#include "platform/windows/windows_system.h"
+namespace system_side {
+using FileSystem = tarvolin::platform::WindowsFileSystem;
+using ProfileStore = tarvolin::platform::WindowsProfileStore;
+using System = tarvolin::platform::WindowsSystem;
+// The shell needs no drive map where the system has drive letters.
+struct Shell : tarvolin::platform::WindowsShell {
+  explicit Shell(const FileSystem&) {}
+};
+}  // namespace system_side
+#else
+#include "platform/posix/ini_store.h"
+#include "platform/posix/posix_filesystem.h"
+#include "platform/posix/posix_shell.h"
+#include "platform/posix/posix_system.h"
+namespace system_side {
+using FileSystem = tarvolin::platform::PosixFileSystem;
+using ProfileStore = tarvolin::platform::IniStore;
+using Shell = tarvolin::platform::PosixShell;
+using System = tarvolin::platform::PosixSystem;
+}  // namespace system_side
+#endif
+
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   tarvolin::platform::InstallProgramIcon();
   tarvolin::platform::QtToolkit ui;
-  tarvolin::platform::PosixFileSystem files(
-      tarvolin::platform::PosixFileSystem::ExecutableFolder());
+  system_side::FileSystem files(system_side::FileSystem::ExecutableFolder());
+  // Where the system has no drive letters, tv.ini says which folder each
+  // letter stands for.
   files.LoadDriveMap(tarvolin::SettingsFilePath(files));
-  tarvolin::platform::IniStore profile;
-  tarvolin::platform::PosixShell shell(files);
-  tarvolin::platform::PosixSystem system;
+  system_side::ProfileStore profile;
+  system_side::Shell shell(files);
+  system_side::System system;
   tarvolin::platform::QtHttpClient http;
   tarvolin::platform::QtTray tray;
   tarvolin::platform::Platform platform{ui, files, profile, shell, system, &http, &tray};

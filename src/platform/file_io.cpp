@@ -15,12 +15,22 @@
 
 namespace tarvolin::platform {
 
+namespace {
+
+// Paths inside the program are UTF-8; a path made from a plain string would
+// read them in the system's code page on Windows.
+std::filesystem::path PathOf(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+}  // namespace
+
 bool ReadWholeFile(const std::string& path, std::string* bytes) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
+  if (!std::filesystem::is_regular_file(PathOf(path), ec)) {
     return false;
   }
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathOf(path), std::ios::binary);
   if (!in) {
     return false;
   }
@@ -45,7 +55,7 @@ void SetError(std::string* error, const std::string& text) {
 
 #ifndef _WIN32
 // Writes all bytes to a new file and flushes them to the disk.
-bool WriteAndSync(const std::string& path, const std::string& bytes, std::string* error) {
+bool WriteAndSync(const std::filesystem::path& path, const std::string& bytes, std::string* error) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) {
     SetError(error, std::strerror(errno));
@@ -76,7 +86,7 @@ bool WriteAndSync(const std::string& path, const std::string& bytes, std::string
   return true;
 }
 #else
-bool WriteAndSync(const std::string& path, const std::string& bytes, std::string* error) {
+bool WriteAndSync(const std::filesystem::path& path, const std::string& bytes, std::string* error) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) {
     SetError(error, "the file could not be created");
@@ -96,7 +106,7 @@ bool WriteAndSync(const std::string& path, const std::string& bytes, std::string
 
 bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string* error) {
   namespace fs = std::filesystem;
-  const fs::path target(path);
+  const fs::path target = PathOf(path);
   // Permissions and the link target of an existing file are kept by writing
   // beside the file the link points to.
   std::error_code ec;
@@ -110,7 +120,7 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
   fs::path temp = real;
   temp += ".tmp~";
   fs::remove(temp, ec);
-  if (!WriteAndSync(temp.string(), bytes, error)) {
+  if (!WriteAndSync(temp, bytes, error)) {
     fs::remove(temp, ec);
     return false;
   }

@@ -13,6 +13,10 @@
 #include "platform/qt/twips.h"
 #include "platform/qt/x11_window_state.h"
 
+#ifdef _WIN32
+#include "platform/windows/top_most.h"
+#endif
+
 namespace tarvolin::platform {
 
 namespace {
@@ -209,6 +213,12 @@ void QtWindow::Refresh() {
 }
 
 void QtWindow::SetTopMost() {
+#ifdef _WIN32
+  // SetWindowPos with HWND_TOPMOST on the native window, size and place kept.
+  MakeTopMost(reinterpret_cast<void*>(widget_->winId()));
+  widget_->overrideWindowFlags(widget_->windowFlags() | Qt::WindowStaysOnTopHint);
+  return;
+#endif
   const Qt::WindowFlags flags = widget_->windowFlags() | Qt::WindowStaysOnTopHint;
   if (widget_->windowHandle() != nullptr) {
     // Changing the flags of a created window through QWidget would destroy
