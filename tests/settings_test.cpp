@@ -100,23 +100,6 @@ TEST(ReadIniValueTest, CallsTheStoreWithAZeroBufferOf255AndKeepsTheCount) {
   EXPECT_EQ(ReadIniValue(profile, "Tarvolin", "loca", "/p/tv.ini"), "");
 }
 
-TEST(ReadIniValueTest, LongValuesComeBackCutTo254) {
-  TempFolder folder;
-  platform::IniStore store;
-  const std::string file = folder / "tv.ini";
-  std::string value;
-  for (int i = 0; i < 300; ++i) {
-    value += static_cast<char>('a' + i % 26);
-  }
-  ASSERT_NE(WriteIniValue(store, "Tarvolin", "WebExtensions", value, file), 0);
-  EXPECT_EQ(ReadIniValue(store, "Tarvolin", "WebExtensions", file), value.substr(0, 254));
-  EXPECT_NE(folder.Read("tv.ini").find(value), std::string::npos);
-
-  EXPECT_EQ(ReadIniValue(store, "Tarvolin", "missing", file), "");
-  EXPECT_EQ(ReadIniValue(store, "Missing", "WebExtensions", file), "");
-  EXPECT_EQ(ReadIniValue(store, "Tarvolin", "loca", folder / "none.ini"), "");
-}
-
 TEST(WriteIniValueTest, ReportsTheStoresResult) {
   RecordingProfile profile;
   profile.writeResult = 0;
