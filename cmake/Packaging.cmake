@@ -50,7 +50,9 @@ set(CPACK_PACKAGE_NAME tarvolin)
 set(CPACK_PACKAGE_VENDOR Tarvolin)
 set(CPACK_PACKAGE_CONTACT "Tarvolin <tarvolin@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Small command bar in place of the system's run box")
-set(CPACK_PACKAGE_DESCRIPTION_FILE ${PROJECT_SOURCE_DIR}/docs/ReadMe.txt)
+set(CPACK_PACKAGE_DESCRIPTION "A borderless, always-on-top strip with one text box in a corner of
+the screen: type a quickcommand, a web address, a drive path or a program name
+and press Enter. The program keeps tv.ini and files.cfg in /opt/tarvolin.")
 set(CPACK_GENERATOR TGZ DEB)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

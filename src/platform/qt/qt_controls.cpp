@@ -413,6 +413,9 @@ QtListBox::QtListBox(const ControlDesign& design, QWidget* parent, TabOrder* tab
     : QtControl(design, new ListWidget(*this, parent), tabOrder),
       list_(static_cast<ListWidget*>(widget_)) {
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  // Every row is one line of text: no need to measure each one, which keeps
+  // a table of tens of thousands of quickcommands quick to show.
+  list_->setUniformItemSizes(true);
   QObject::connect(list_, &QListWidget::itemSelectionChanged, list_, [this] {
     if (!quiet_ && Click) {
       Click();
