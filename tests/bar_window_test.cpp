@@ -10,43 +10,21 @@
 #include <string>
 
 #include "bar/form1.h"
-#include "bar/program.h"
-#include "platform/posix/ini_store.h"
-#include "platform/posix/posix_filesystem.h"
-#include "platform/qt/qt_toolkit.h"
 #include "platform/qt/qt_window.h"
-#include "support/fake_system.h"
+#include "support/qt/program_fixture.h"
 #include "support/qt/test_app.h"
-#include "support/recording_shell.h"
-#include "support/temp_folder.h"
+#include "support/run_command.h"
 
 namespace tarvolin {
 namespace {
 
-std::string RunCommand(const std::string& command) {
-  std::string output;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-      output += buffer;
-    }
-    ::pclose(pipe);
-  }
-  return output;
-}
+using testing::RunCommand;
 
-class BarWindowTest : public ::testing::Test {
+class BarWindowTest : public testing::ProgramFixture {
  protected:
   void SetUp() override {
-    testing::EnsureApplication();
+    ProgramFixture::SetUp();
     folder_.Write("files.cfg", "\r\n\r\n");
-  }
-  void TearDown() override { std::filesystem::current_path(originalFolder_); }
-
-  Program& Start() {
-    program_ = std::make_unique<Program>(platform_);
-    program_->Start();
-    return *program_;
   }
 
   QWidget* BarWidget() {
@@ -54,16 +32,6 @@ class BarWindowTest : public ::testing::Test {
   }
 
   std::string WindowId() { return std::to_string(BarWidget()->winId()); }
-
-  std::filesystem::path originalFolder_ = std::filesystem::current_path();
-  testing::TempFolder folder_;
-  platform::QtToolkit ui_;
-  platform::PosixFileSystem files_{folder_.Path()};
-  platform::IniStore profile_;
-  testing::RecordingShell shell_;
-  testing::FakeSystem system_;
-  platform::Platform platform_{ui_, files_, profile_, shell_, system_};
-  std::unique_ptr<Program> program_;
 };
 
 TEST_F(BarWindowTest, TheBarIsAFramelessTopMostStripWithoutATaskBarEntry) {

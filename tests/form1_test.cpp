@@ -6,43 +6,18 @@
 #include <memory>
 
 #include "bar/form1.h"
-#include "bar/program.h"
-#include "platform/posix/ini_store.h"
-#include "platform/posix/posix_filesystem.h"
-#include "platform/qt/qt_toolkit.h"
-#include "support/fake_system.h"
+#include "support/qt/program_fixture.h"
 #include "support/qt/test_app.h"
-#include "support/recording_shell.h"
-#include "support/temp_folder.h"
 
 namespace tarvolin {
 namespace {
 
-class Form1Test : public ::testing::Test {
+class Form1Test : public testing::ProgramFixture {
  protected:
   void SetUp() override {
-    testing::EnsureApplication();
+    ProgramFixture::SetUp();
     files_.SetDriveMap({{'c', folder_.Path()}});
   }
-
-  void TearDown() override { std::filesystem::current_path(originalFolder_); }
-
-  // Loads the bar as start-up does.
-  Program& Start() {
-    program_ = std::make_unique<Program>(platform_);
-    program_->Start();
-    return *program_;
-  }
-
-  std::filesystem::path originalFolder_ = std::filesystem::current_path();
-  testing::TempFolder folder_;
-  platform::QtToolkit ui_;
-  platform::PosixFileSystem files_{folder_.Path()};
-  platform::IniStore profile_;
-  testing::RecordingShell shell_;
-  testing::FakeSystem system_;
-  platform::Platform platform_{ui_, files_, profile_, shell_, system_};
-  std::unique_ptr<Program> program_;
 };
 
 TEST_F(Form1Test, StartUpReadsTheSettingsPlacesTheBarAndLoadsTheTable) {

@@ -21,6 +21,7 @@
 #include "platform/qt/qt_tray.h"
 #include "platform/qt/qt_window.h"
 #include "support/qt/test_app.h"
+#include "support/run_command.h"
 #include "tray/bar_tray.h"
 
 extern char** environ;
@@ -30,17 +31,7 @@ namespace {
 
 constexpr int kWaitMs = 15000;
 
-std::string RunCommand(const std::string& command) {
-  std::string output;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-      output += buffer;
-    }
-    ::pclose(pipe);
-  }
-  return output;
-}
+using testing::RunCommand;
 
 // The bar: its real window and box, Escape wired to "To tray" as the key
 // handler does.

@@ -15,6 +15,7 @@
 
 #include "platform/text.h"
 #include "platform/ui.h"
+#include "support/scripted_dialogs.h"
 
 namespace tarvolin::testing {
 
@@ -330,18 +331,8 @@ class FakeForm : public platform::Window {
   std::vector<std::unique_ptr<platform::Control>> controls_;
 };
 
-class FakeToolkit : public platform::Toolkit {
+class FakeToolkit : public platform::Toolkit, public ScriptedDialogs {
  public:
-  struct Box {
-    std::string text;
-    std::string title;
-    bool yesNo;
-  };
-  struct OpenDialog {
-    std::string title;
-    std::string initialFile;
-  };
-
   float ScreenWidth() const override { return 15360; }
   float ScreenHeight() const override { return 11520; }
 
@@ -355,27 +346,13 @@ class FakeToolkit : public platform::Toolkit {
     timerIntervals.push_back(intervalMs);
     return std::make_unique<platform::Timer>();
   }
-  void MessageBoxOk(const std::string& text, const std::string& title) override {
-    boxes.push_back({text, title, false});
-  }
+  void MessageBoxOk(const std::string& text, const std::string& title) override { Ok(text, title); }
   platform::MessageBoxAnswer MessageBoxYesNo(const std::string& text,
                                              const std::string& title) override {
-    boxes.push_back({text, title, true});
-    if (answers.empty()) {
-      return platform::MessageBoxAnswer::kYes;  // the default button
-    }
-    const platform::MessageBoxAnswer answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return YesNo(text, title);
   }
   std::string ShowOpenDialog(const std::string& title, const std::string& initialFile) override {
-    openDialogs.push_back({title, initialFile});
-    if (chosenFiles.empty()) {
-      return {};  // cancelled
-    }
-    std::string chosen = chosenFiles.front();
-    chosenFiles.pop_front();
-    return chosen;
+    return Open(title, initialFile);
   }
   void ProcessEvents() override {}
 
@@ -383,10 +360,6 @@ class FakeToolkit : public platform::Toolkit {
   // valid only while that one keeps it.
   std::vector<FakeForm*> forms;
   std::vector<int> timerIntervals;
-  std::vector<Box> boxes;
-  std::deque<platform::MessageBoxAnswer> answers;
-  std::vector<OpenDialog> openDialogs;
-  std::deque<std::string> chosenFiles;
 };
 
 }  // namespace tarvolin::testing
