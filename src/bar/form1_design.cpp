@@ -1,5 +1,7 @@
 #include "bar/form1_design.h"
 
+#include "platform/design.h"
+
 namespace tarvolin {
 
 platform::FormDesign Form1Design() {
@@ -10,15 +12,7 @@ platform::FormDesign Form1Design() {
   design.clientWidth = 3750;
   design.clientHeight = 285;
   design.controls = {
-      {.kind = platform::ControlKind::kTextBox,
-       .name = "Text1",
-       .caption = "",
-       .left = 0,
-       .top = 0,
-       .width = 3735,
-       .height = 285,
-       .tabIndex = 0,
-       .container = ""},
+      platform::Place(platform::ControlKind::kTextBox, "Text1", "", 0, 0, 3735, 285, 0),
   };
   return design;
 }
