@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 #endif
 
@@ -29,15 +31,63 @@ xcb_connection_t* Connection() {
   return x11 != nullptr ? x11->connection() : nullptr;
 }
 
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-  const xcb_intern_atom_cookie_t cookie =
-      xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+namespace {
+
+// The atoms the program asks for. The first request for any of them interns
+// them all in one round trip; answers are kept for the connection's life.
+constexpr const char* kKnownAtoms[] = {
+    "_NET_WM_STATE",
+    "_NET_WM_STATE_SKIP_TASKBAR",
+    "_NET_WM_STATE_SKIP_PAGER",
+    "_NET_WM_STATE_ABOVE",
+    "_NET_SUPPORTED",
+    "_NET_REQUEST_FRAME_EXTENTS",
+    "_NET_FRAME_EXTENTS",
+};
+
+struct AtomCache {
+  xcb_connection_t* connection = nullptr;
+  std::vector<std::pair<std::string, xcb_atom_t>> atoms;
+};
+
+xcb_intern_atom_cookie_t RequestAtom(xcb_connection_t* c, const char* name) {
+  return xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+}
+
+xcb_atom_t AtomOfReply(xcb_connection_t* c, xcb_intern_atom_cookie_t cookie) {
   xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookie, nullptr);
   if (reply == nullptr) {
     return XCB_ATOM_NONE;
   }
   const xcb_atom_t atom = reply->atom;
   std::free(reply);
+  return atom;
+}
+
+}  // namespace
+
+xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
+  static AtomCache cache;
+  if (cache.connection != c) {
+    cache.connection = c;
+    cache.atoms.clear();
+    std::vector<xcb_intern_atom_cookie_t> cookies;
+    for (const char* known : kKnownAtoms) {
+      cookies.push_back(RequestAtom(c, known));
+    }
+    for (std::size_t i = 0; i < cookies.size(); ++i) {
+      cache.atoms.emplace_back(kKnownAtoms[i], AtomOfReply(c, cookies[i]));
+    }
+  }
+  for (const auto& [known, atom] : cache.atoms) {
+    if (known == name && atom != XCB_ATOM_NONE) {
+      return atom;
+    }
+  }
+  const xcb_atom_t atom = AtomOfReply(c, RequestAtom(c, name));
+  if (atom != XCB_ATOM_NONE) {
+    cache.atoms.emplace_back(name, atom);
+  }
   return atom;
 }
 
