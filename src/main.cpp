@@ -3,10 +3,11 @@
 #include <QApplication>
 
 #include "bar/program.h"
-#include "platform/qt/qt_http.h"
+#include "platform/net/socket_http.h"
 #include "platform/qt/qt_program_icon.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/qt/qt_tray.h"
+#include "platform/qt/qt_ui_thread.h"
 #include "settings/settings_file.h"
 
 #ifdef _WIN32
@@ -47,7 +48,8 @@ int main(int argc, char* argv[]) {
   system_side::ProfileStore profile;
   system_side::Shell shell(files);
   system_side::System system;
-  tarvolin::platform::QtHttpClient http;
+  tarvolin::platform::QtUiThread uiThread;
+  tarvolin::platform::SocketHttpClient http(uiThread);
   tarvolin::platform::QtTray tray;
   tarvolin::platform::Platform platform{ui, files, profile, shell, system, &http, &tray};
 

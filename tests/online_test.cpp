@@ -17,9 +17,10 @@
 
 #include "bar/form1_design.h"
 #include "online/online_services.h"
+#include "platform/net/socket_http.h"
 #include "platform/posix/ini_store.h"
-#include "platform/qt/qt_http.h"
 #include "platform/qt/qt_toolkit.h"
+#include "platform/qt/qt_ui_thread.h"
 #include "platform/qt/qt_window.h"
 #include "support/loopback_http_server.h"
 #include "support/qt/test_app.h"
@@ -87,7 +88,8 @@ class OnlineTest : public ::testing::Test {
   // The application comes before the Qt objects below.
   const bool app_ = (testing::EnsureApplication(), true);
   testing::LoopbackHttpServer server_;
-  platform::QtHttpClient http_;
+  platform::QtUiThread uiThread_;
+  platform::SocketHttpClient http_{uiThread_};
   AnsweringToolkit ui_;
   testing::RecordingShell shell_;
   BarState bar_;
@@ -311,7 +313,7 @@ class HttpClientTest : public ::testing::Test {
   std::vector<Result> GetAll(const std::vector<std::string>& urls, std::size_t maxBytes) {
     std::vector<Result> results(urls.size());
     for (std::size_t i = 0; i < urls.size(); ++i) {
-      http_.Get(urls[i], 10000, maxBytes, [&results, i](bool ok, const std::string& body) {
+      http_->Get(urls[i], 10000, maxBytes, [&results, i](bool ok, const std::string& body) {
         EXPECT_FALSE(results[i].called) << "reported twice";
         results[i] = {true, ok, body};
       });
@@ -330,7 +332,9 @@ class HttpClientTest : public ::testing::Test {
 
   const bool app_ = (testing::EnsureApplication(), true);
   testing::LoopbackHttpServer server_;
-  platform::QtHttpClient http_;
+  platform::QtUiThread uiThread_;
+  std::unique_ptr<platform::SocketHttpClient> http_ =
+      std::make_unique<platform::SocketHttpClient>(uiThread_);
 };
 
 TEST_F(HttpClientTest, AnAnswerUpToTheBoundArrivesWholeOneByteMoreFails) {
@@ -352,10 +356,79 @@ TEST_F(HttpClientTest, AnAnswerUpToTheBoundArrivesWholeOneByteMoreFails) {
   }
 }
 
+TEST_F(HttpClientTest, ChunkedAnswersAreJoinedAndHeldToTheSameBound) {
+  Answer fits{.body = std::string(100, 'c'), .repeatTo = 1000, .chunked = true};
+  Answer over = fits;
+  over.repeatTo = 1001;
+  Answer empty{.body = "", .chunked = true};
+  server_.Serve("/fits", fits);
+  server_.Serve("/over", over);
+  server_.Serve("/empty", empty);
+  const std::string base = server_.BaseAddress();
+  const auto results = GetAll({base + "fits", base + "over", base + "empty"}, 1000);
+  EXPECT_TRUE(results[0].ok);
+  EXPECT_EQ(results[0].body, std::string(1000, 'c'));
+  EXPECT_FALSE(results[1].ok);
+  EXPECT_EQ(results[1].body, "");
+  EXPECT_TRUE(results[2].ok);
+  EXPECT_EQ(results[2].body, "");
+}
+
+TEST_F(HttpClientTest, RedirectsAreFollowedALoopIsGivenUp) {
+  server_.Serve("/moved", {.status = 302, .body = "elsewhere", .location = "/here?a=1"});
+  server_.Serve("/here", {.body = "0.9"});
+  server_.Serve("/loop", {.status = 301, .body = "", .location = "loop"});
+  const std::string base = server_.BaseAddress();
+  const auto results = GetAll({base + "moved", base + "loop"}, 100);
+  EXPECT_TRUE(results[0].ok);
+  EXPECT_EQ(results[0].body, "0.9");
+  ASSERT_EQ(server_.RequestsFor("/here").size(), 1u);
+  EXPECT_EQ(server_.RequestsFor("/here")[0].target, "/here?a=1");
+  EXPECT_FALSE(results[1].ok);
+  EXPECT_EQ(server_.RequestsFor("/loop").size(), 6u);  // the request and five redirects
+}
+
+TEST_F(HttpClientTest, AnAddressCannotEndTheRequestLineOrAddHeaders) {
+  server_.Serve("/a b", {.body = "never"});
+  server_.Serve("/x", {.body = "x"});
+  const std::string base = server_.BaseAddress();
+  const auto results =
+      GetAll({base + "x?v=1\r\nX-Added: yes", base + "a b", base + "x#fragment"}, 100);
+  EXPECT_TRUE(results[0].ok);
+  EXPECT_FALSE(results[1].ok);  // asks for /a%20b, which is not served
+  EXPECT_TRUE(results[2].ok);
+  const auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  std::set<std::string> targets;
+  for (const auto& request : requests) {
+    targets.insert(request.target);
+    EXPECT_EQ(request.head.find("\r\nX-Added"), std::string::npos) << request.head;
+    EXPECT_NE(request.head.find("Host: 127.0.0.1:" + std::to_string(server_.Port()) + "\r\n"),
+              std::string::npos)
+        << request.head;
+  }
+  EXPECT_EQ(targets, (std::set<std::string>{"/x?v=1%0D%0AX-Added:%20yes", "/a%20b", "/x"}));
+}
+
+TEST_F(HttpClientTest, AGoneClientReportsNothingItsTimeOutStillEndsTheWait) {
+  server_.Serve("/stall", {.stall = true});
+  bool reported = false;
+  http_->Get(server_.BaseAddress() + "stall", 300, 100,
+             [&](bool, const std::string&) { reported = true; });
+  ASSERT_TRUE(testing::PumpUntil([&] { return server_.Requests().size() == 1; }, kWaitMs));
+  http_.reset();
+  testing::Pump(800);
+  EXPECT_FALSE(reported);
+  // The request's own thread gives the connection up at its time-out.
+  EXPECT_TRUE(testing::PumpUntil([&] { return server_.Requests().at(0).clientLeft; }, kWaitMs));
+}
+
 TEST_F(HttpClientTest, AddressesThatCannotBeFetchedRequestNothingAndFailLater) {
   const std::string port = std::to_string(server_.Port());
-  const auto results =
-      GetAll({"", "ftp://127.0.0.1:" + port + "/x", "127.0.0.1:" + port + "/x", "http://"}, 100);
+  const auto results = GetAll({"", "ftp://127.0.0.1:" + port + "/x", "127.0.0.1:" + port + "/x",
+                               "http://", "https://127.0.0.1:" + port + "/x",
+                               "http://127.0.0.1:0/x", "http://127.0.0.1:99999/x", "http://[::1/x"},
+                              100);
   for (const Result& result : results) {
     EXPECT_FALSE(result.ok);
   }
@@ -378,7 +451,7 @@ TEST_F(HttpClientTest, TheLocalAddressIsAnUpNonLoopbackIPv4AddressOrLoopback) {
     }
   }
   ::freeifaddrs(list);
-  const std::string address = http_.LocalIPv4Address();
+  const std::string address = http_->LocalIPv4Address();
   if (candidates.empty()) {
     EXPECT_EQ(address, "127.0.0.1");
   } else {

@@ -14,7 +14,7 @@ class HttpClient {
   // ok is true only for a complete 2xx answer of at most maxBytes bytes; the
   // body is then the whole answer. A failed request (no connection, an HTTP
   // error status, the time-out, an answer larger than maxBytes, an address
-  // that is not http:// or https://) gives ok false and an empty body.
+  // that is not http://) gives ok false and an empty body.
   using Done = std::function<void(bool ok, const std::string& body)>;
 
   virtual ~HttpClient() = default;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <stdexcept>
 
@@ -171,6 +172,7 @@ void LoopbackHttpServer::Handle(int socket, std::size_t index) {
   Update(index, [&](Request& request) {
     request.line = line;
     request.target = target;
+    request.head = head.substr(0, head.find("\r\n\r\n"));
   });
 
   Answer answer{.status = 404, .body = "not here"};
@@ -207,8 +209,13 @@ void LoopbackHttpServer::Respond(int socket, std::size_t index, const Answer& an
   const std::size_t total = std::max(answer.repeatTo, answer.body.size());
   std::string head = "HTTP/1.1 " + std::to_string(answer.status) + " " + ReasonOf(answer.status) +
                      "\r\nContent-Type: text/plain\r\nConnection: close\r\n";
-  if (answer.sendLength) {
+  if (answer.chunked) {
+    head += "Transfer-Encoding: chunked\r\n";
+  } else if (answer.sendLength) {
     head += "Content-Length: " + std::to_string(total) + "\r\n";
+  }
+  if (!answer.location.empty()) {
+    head += "Location: " + answer.location + "\r\n";
   }
   head += "\r\n";
 
@@ -233,16 +240,29 @@ void LoopbackHttpServer::Respond(int socket, std::size_t index, const Answer& an
   };
 
   if (!sendAll(head.data(), head.size()) || answer.body.empty()) {
+    if (answer.chunked) {
+      sendAll("0\r\n\r\n", 5);
+    }
     return;
   }
   std::size_t sent = 0;
   while (sent < total) {
     const std::size_t piece = std::min(answer.body.size(), total - sent);
-    if (!sendAll(answer.body.data(), piece)) {
+    if (answer.chunked) {
+      char size[32];
+      const int length = std::snprintf(size, sizeof size, "%zx\r\n", piece);
+      if (!sendAll(size, static_cast<std::size_t>(length))) {
+        return;
+      }
+    }
+    if (!sendAll(answer.body.data(), piece) || (answer.chunked && !sendAll("\r\n", 2))) {
       return;
     }
     sent += piece;
     Update(index, [sent](Request& request) { request.bodyBytesSent = sent; });
+  }
+  if (answer.chunked) {
+    sendAll("0\r\n\r\n", 5);
   }
 }
 

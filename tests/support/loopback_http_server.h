@@ -19,13 +19,18 @@ class LoopbackHttpServer {
  public:
   struct Answer {
     int status = 200;
-    std::string body;
+    std::string body = {};
     // The body is sent again and again until this many bytes went out (0:
     // once).
     std::size_t repeatTo = 0;
     // Without a length the answer ends when the server closes the
     // connection.
     bool sendLength = true;
+    // Sent in chunks (Transfer-Encoding: chunked), the body's copies one
+    // chunk each; no length is sent then.
+    bool chunked = false;
+    // A Location header, for redirects.
+    std::string location = {};
     // Never answers: holds the connection until the client leaves.
     bool stall = false;
   };
@@ -33,6 +38,7 @@ class LoopbackHttpServer {
   struct Request {
     std::string line;  // "GET /path?query HTTP/1.1"
     std::string target;
+    std::string head;  // the request line and headers, as received
     std::size_t bodyBytesSent = 0;
     bool clientLeft = false;  // the client closed or reset the connection first
     bool done = false;        // the server is through with the connection
