@@ -120,6 +120,30 @@ shot() {
   import -window root "$shots/$(printf '%02d' "$shot_count")-$case_name-$1.png" 2>/dev/null
 }
 
+# With KEEP_SHOTS set to a folder, keeps a small picture of the bar and the
+# given windows, frames included, as NAME.png there (tools/screenshots).
+keep() {
+  [ -n "${KEEP_SHOTS:-}" ] || return 0
+  local name=$1 w x y width height extents fl fr ft fb
+  local left=100000 top=100000 right=0 bottom=0
+  shift
+  for w in "$(bar_window)" "$@"; do
+    [ -n "$w" ] || continue
+    eval "$(xwininfo -id "$w" | awk '/Absolute upper-left X:/ {print "x=" $4}
+      /Absolute upper-left Y:/ {print "y=" $4} /Width:/ {print "width=" $2}
+      /Height:/ {print "height=" $2}')"
+    extents=$(xprop -id "$w" _NET_FRAME_EXTENTS 2>/dev/null | grep -o '[0-9, ]*$' | tr -d ' ')
+    IFS=, read -r fl fr ft fb <<<"${extents:-0,0,0,0}"
+    left=$((x - ${fl:-0} < left ? x - ${fl:-0} : left))
+    top=$((y - ${ft:-0} < top ? y - ${ft:-0} : top))
+    right=$((x + width + ${fr:-0} > right ? x + width + ${fr:-0} : right))
+    bottom=$((y + height + ${fb:-0} > bottom ? y + height + ${fb:-0} : bottom))
+  done
+  mkdir -p "$KEEP_SHOTS"
+  import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage \
+    -colors 64 "PNG8:$KEEP_SHOTS/$name.png" 2>/dev/null
+}
+
 begin() {
   case_name=$1
   case_ok=1
@@ -327,6 +351,8 @@ if wait_until 10 window_shown "Edit Quickcommands"; then
   shot editor
   # The editor took the bar's text as the target; the name box has the focus.
   timeout 30 xdotool type --delay 30 -- 'play'
+  sleep 0.3
+  keep editor "$(windows_named "Edit Quickcommands" | head -1)"
   press Return
   sleep 0.5
   press Escape
@@ -385,6 +411,7 @@ rm -f "$marks/notepad.txt" "$marks/run.txt"
 focus_bar
 timeout 30 xdotool type --delay 30 -- 'C:\GAM'
 sleep 3
+keep bar
 press Return
 wait_until 10 file_has_line "$marks/run.txt" "$drive/Games" || fail "the completed line did not run"
 end
@@ -393,7 +420,9 @@ begin help_and_hidden_screen
 focus_bar
 press F1
 wait_until 10 window_shown "Tarvolin - Version 0\.87 BETA" || fail "F1 did not open the help"
+sleep 0.5
 shot help
+keep help "$(windows_named "Tarvolin - Version 0\.87 BETA" | head -1)"
 run_line 'mirelo'
 wait_until 10 window_shown 'This is Mirelo \^_\^' || fail "mirelo did not open its screen"
 shot mirelo
@@ -410,11 +439,22 @@ press F3
 if wait_until 10 window_shown "Options"; then
   sleep 1
   shot options
+  # The corner, as a user changes it: the tab "Position", then "Top Left".
+  # Points in the dialog's client area, at 96 dpi with the default font.
+  options=$(windows_named "Options" | head -1)
+  timeout 10 xdotool mousemove --window "$options" 107 15 sleep 0.3 click 1
+  sleep 0.5
+  keep options "$options"
+  timeout 10 xdotool mousemove --window "$options" 30 56 sleep 0.3 click 1
+  wait_until 5 bar_at "0,0" || fail "Top Left left the bar at $(bar_position)"
+  shot options_position
   for w in $(windows_named "Options"); do
     timeout 10 xdotool windowactivate --sync "$w" key --clearmodifiers alt+F4 2>/dev/null
   done
   wait_until 10 window_gone "Options" || fail "the options did not close"
   wait_until 5 bar_shows "Settings Saved..." || fail "after the options the bar shows '$(bar_text)'"
+  bar_at "0,0" || fail "after the options the bar is at $(bar_position)"
+  file_has_line "$main/tv.ini" $'loca= 1\r' || fail "tv.ini does not keep the corner: $(grep loca "$main/tv.ini")"
   grep -q '^UpdateServer=' "$main/tv.ini" || fail "the options dropped UpdateServer from tv.ini"
   grep -qi '^c=' "$main/tv.ini" || fail "the options dropped the Drives section from tv.ini"
 else
