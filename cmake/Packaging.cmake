@@ -58,6 +58,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# files.cfg holds the user's quickcommands: as a conffile it survives an
+# upgrade and a removal (only a purge deletes it).
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/conffiles)
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_FILE})
 set(CPACK_TARVOLIN_BUILD_DIR ${CMAKE_BINARY_DIR})
 include(CPack)
