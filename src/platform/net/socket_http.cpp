@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -599,16 +600,21 @@ void SocketHttpClient::Get(const std::string& url, int timeoutMs, std::size_t ma
   Limits limits;
   limits.deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   limits.maxBytes = maxBytes;
-  std::thread([shared, pending, url, limits]() mutable {
-    limits.givenUp = &pending->givenUp;
-    Result result = FetchFollowingRedirects(url, limits);
-    std::lock_guard<std::mutex> lock(shared->mutex);
-    if (shared->ui != nullptr) {
-      shared->ui->Post([shared, pending, result = std::move(result)]() mutable {
-        Report(shared, pending, result.ok, result.ok ? std::move(result.body) : std::string());
-      });
-    }
-  }).detach();
+  try {
+    std::thread([shared, pending, url, limits]() mutable {
+      limits.givenUp = &pending->givenUp;
+      Result result = FetchFollowingRedirects(url, limits);
+      std::lock_guard<std::mutex> lock(shared->mutex);
+      if (shared->ui != nullptr) {
+        shared->ui->Post([shared, pending, result = std::move(result)]() mutable {
+          Report(shared, pending, result.ok, result.ok ? std::move(result.body) : std::string());
+        });
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to be had: the request fails like any other, when its
+    // time-out comes.
+  }
 }
 
 std::string SocketHttpClient::LocalIPv4Address() const {
