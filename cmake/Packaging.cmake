@@ -58,6 +58,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The dialogs' face; without it the desktop's own stands in, and some
+# captions are cut short.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-liberation2)
 # files.cfg holds the user's quickcommands: as a conffile it survives an
 # upgrade and a removal (only a purge deletes it).
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/conffiles)

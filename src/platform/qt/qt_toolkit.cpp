@@ -54,9 +54,12 @@ QtToolkit::QtToolkit() {
   // The bar lives on while it hides in the notification area and while its
   // dialogs open and close; only the program's own commands end it.
   QApplication::setQuitOnLastWindowClosed(false);
-  // The forms' design tables were laid out for a small dialog font; at the
-  // desktop's usual 10 points their captions would not fit their controls.
+  // The forms' design tables were laid out for a small dialog font of
+  // Arial's widths; at the desktop's usual 10 points, or in a wider face,
+  // their captions would not fit their controls. Liberation Sans has Arial's
+  // widths; where it is missing the desktop's own face stands in.
   QFont font = QApplication::font();
+  font.setFamilies({QStringLiteral("Liberation Sans"), font.family()});
   font.setPointSizeF(8);
   QApplication::setFont(font);
 }
