@@ -8,8 +8,11 @@
 #include "bar/program.h"
 #include "interpreter/launcher.h"
 #include "interpreter/path_functions.h"
+#include "platform/text.h"
 
 namespace tarvolin {
+
+using platform::LowerAscii;
 
 namespace {
 
@@ -85,16 +88,6 @@ bool RunFromWindowsFolders(Program& program, const std::string& name) {
 }
 
 }  // namespace
-
-std::string LowerAscii(const std::string& s) {
-  std::string lower = s;
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c + 32);
-    }
-  }
-  return lower;
-}
 
 void RunQuickcommand(Program& program, const std::string& text) {
   const bool caseSensitive = program.settings.CaseSensitive;

@@ -11,10 +11,6 @@ namespace tarvolin {
 
 class Program;
 
-// Changes only the letters A to Z; every other byte, accented letters and
-// the bytes of multi-byte characters included, stays as it is.
-std::string LowerAscii(const std::string& s);
-
 // Finds the first quickcommand whose name is the text (without regard to
 // case unless CaseSensitive is on) and dispatches its target.
 void RunQuickcommand(Program& program, const std::string& text);

@@ -108,4 +108,14 @@ std::string LeftChars(const std::string& utf8, int count) {
   return utf8.substr(0, ByteOffsetOfChar(utf8, count));
 }
 
+std::string LowerAscii(const std::string& s) {
+  std::string lower = s;
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c + 32);
+    }
+  }
+  return lower;
+}
+
 }  // namespace tarvolin::platform

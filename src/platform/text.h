@@ -18,5 +18,8 @@ int CharCount(const std::string& utf8);
 std::size_t ByteOffsetOfChar(const std::string& utf8, int index);
 // The first `count` characters of a UTF-8 text.
 std::string LeftChars(const std::string& utf8, int count);
+// Changes only the letters A to Z; every other byte, accented letters and
+// the bytes of multi-byte characters included, stays as it is.
+std::string LowerAscii(const std::string& s);
 
 }  // namespace tarvolin::platform

@@ -1,8 +1,9 @@
 #include "platform/net/socket_http.h"
 
+#include "platform/text.h"
+
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <charconv>
 #include <chrono>
 #include <cstdint>
@@ -237,12 +238,6 @@ class Reader {
   const Limits& limits_;
 };
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 std::string Trim(const std::string& text) {
   const std::size_t first = text.find_first_not_of(" \t");
   if (first == std::string::npos) {
@@ -284,7 +279,7 @@ bool ParseHead(const std::string& text, Head& head) {
     if (colon == std::string::npos) {
       continue;
     }
-    const std::string name = Lower(Trim(line.substr(0, colon)));
+    const std::string name = LowerAscii(Trim(line.substr(0, colon)));
     const std::string value = Trim(line.substr(colon + 1));
     if (name == "content-length") {
       std::size_t length = 0;
@@ -296,7 +291,7 @@ bool ParseHead(const std::string& text, Head& head) {
       head.hasLength = true;
       head.length = length;
     } else if (name == "transfer-encoding") {
-      head.chunked = Lower(value).find("chunked") != std::string::npos;
+      head.chunked = LowerAscii(value).find("chunked") != std::string::npos;
     } else if (name == "location") {
       head.location = value;
     }
@@ -434,7 +429,7 @@ Result FetchFollowingRedirects(std::string url, const Limits& limits) {
 }
 
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-  return text.size() >= prefix.size() && Lower(text.substr(0, prefix.size())) == prefix;
+  return text.size() >= prefix.size() && LowerAscii(text.substr(0, prefix.size())) == prefix;
 }
 
 // Writes the bytes that may not stand in a request line as %XX.
