@@ -58,7 +58,7 @@ unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY XDG_SESSION_TYPE
 openbox >"$work/openbox.log" 2>&1 &
 children+=($!)
 for _ in $(seq 200); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  xprop -root _NET_WORKAREA 2>/dev/null | grep -q ' = ' && break
   sleep 0.05
 done
 trayer --edge top --align left --widthtype pixel --width 120 --height 24 \
