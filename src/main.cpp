@@ -1,59 +1,52 @@
 // Tarvolin: a one-line command bar in a corner of the screen.
 
 #include <QApplication>
+#include <QFont>
 
-#include "bar/program.h"
-#include "platform/net/socket_http.h"
-#include "platform/qt/qt_program_icon.h"
-#include "platform/qt/qt_toolkit.h"
-#include "platform/qt/qt_tray.h"
-#include "platform/qt/qt_ui_thread.h"
-#include "settings/settings_file.h"
+#include "app.h"
+#include "online/socket_http.h"
+#include "ui/program_icon.h"
+#include "ui/prompter.h"
+#include "ui/qt_ui_thread.h"
 
 #ifdef _WIN32
-#include "platform/windows/windows_filesystem.h"
-#include "platform/windows/windows_profile.h"
-#include "platform/windows/windows_shell.h"
-#include "platform/windows/windows_system.h"
-namespace system_side {
-using FileSystem = tarvolin::platform::WindowsFileSystem;
-using ProfileStore = tarvolin::platform::WindowsProfileStore;
-using System = tarvolin::platform::WindowsSystem;
-// The shell needs no drive map where the system has drive letters.
-struct Shell : tarvolin::platform::WindowsShell {
-  explicit Shell(const FileSystem&) {}
-};
-}  // namespace system_side
+#include "sys/windows/windows_filesystem.h"
+#include "sys/windows/windows_profile.h"
+#include "sys/windows/windows_shell.h"
 #else
-#include "platform/posix/ini_store.h"
-#include "platform/posix/posix_filesystem.h"
-#include "platform/posix/posix_shell.h"
-#include "platform/posix/posix_system.h"
-namespace system_side {
-using FileSystem = tarvolin::platform::PosixFileSystem;
-using ProfileStore = tarvolin::platform::IniStore;
-using Shell = tarvolin::platform::PosixShell;
-using System = tarvolin::platform::PosixSystem;
-}  // namespace system_side
+#include "sys/posix/ini_store.h"
+#include "sys/posix/posix_filesystem.h"
+#include "sys/posix/posix_shell.h"
 #endif
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  tarvolin::platform::InstallProgramIcon();
-  tarvolin::platform::QtToolkit ui;
-  system_side::FileSystem files(system_side::FileSystem::ExecutableFolder());
-  // Where the system has no drive letters, tv.ini says which folder each
-  // letter stands for.
-  files.LoadDriveMap(tarvolin::SettingsFilePath(files));
-  system_side::ProfileStore profile;
-  system_side::Shell shell(files);
-  system_side::System system;
-  tarvolin::platform::QtUiThread uiThread;
-  tarvolin::platform::SocketHttpClient http(uiThread);
-  tarvolin::platform::QtTray tray;
-  tarvolin::platform::Platform platform{ui, files, profile, shell, system, &http, &tray};
+  // The bar lives on while it hides in the notification area and while its
+  // dialogs open and close; only the program's own commands end it.
+  QApplication::setQuitOnLastWindowClosed(false);
+  QApplication::setWindowIcon(tarvolin::ui::ProgramIcon());
+  // The dialogs were laid out for a small face of Arial's widths, which
+  // Liberation Sans has; where it is missing the desktop's own face stands in.
+  QFont font = QApplication::font();
+  font.setFamilies({QStringLiteral("Liberation Sans"), font.family()});
+  font.setPointSizeF(8);
+  QApplication::setFont(font);
 
-  tarvolin::Program program(platform);
-  program.Start();
+#ifdef _WIN32
+  tarvolin::sys::WindowsFileSystem files(tarvolin::sys::WindowsFileSystem::ExecutableFolder());
+  tarvolin::sys::WindowsProfileStore profile;
+  tarvolin::sys::WindowsShell shell;
+#else
+  tarvolin::sys::PosixFileSystem files(tarvolin::sys::PosixFileSystem::ExecutableFolder());
+  // Without drive letters, tv.ini says which folder each letter stands for.
+  files.LoadDriveMap(tarvolin::sys::FileInFolder(files.ProgramFolder(), "tv.ini"));
+  tarvolin::sys::IniStore profile;
+  tarvolin::sys::PosixShell shell(files);
+#endif
+  tarvolin::ui::QtUiThread uiThread;
+  tarvolin::SocketHttpClient http(uiThread);
+  tarvolin::ui::Prompter prompter;
+  tarvolin::App bar({files, profile, shell, &http}, prompter);
+  bar.Start();
   return QApplication::exec();
 }

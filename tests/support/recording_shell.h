@@ -4,15 +4,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/shell.h"
+#include "sys/shell.h"
 
 namespace tarvolin::testing {
 
-class RecordingShell : public platform::Shell {
+class RecordingShell : public sys::Shell {
  public:
   struct Call {
     std::string target;
     std::string folder;  // the current folder at the moment of the call
+    bool operator==(const Call&) const = default;
   };
 
   void Open(const std::string& target) override;

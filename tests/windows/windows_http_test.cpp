@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/net/socket_http.h"
-#include "platform/ui_thread.h"
+#include "online/socket_http.h"
+#include "online/ui_thread.h"
 
 namespace tarvolin {
 namespace {
@@ -22,7 +22,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A user-interface thread the test drives: posted work waits until Pump.
-class QueuedUiThread : public platform::UiThread {
+class QueuedUiThread : public UiThread {
  public:
   void Post(std::function<void()> work) override { PostAfter(0, std::move(work)); }
   void PostAfter(int delayMs, std::function<void()> work) override {
@@ -132,7 +132,7 @@ struct Outcome {
 
 TEST(WindowsHttpTest, AnAnswerArrivesAndASilentServerFailsAtTheTimeOut) {
   QueuedUiThread ui;
-  platform::SocketHttpClient http(ui);
+  SocketHttpClient http(ui);
   {
     OneShotServer server("HTTP/1.1 200 OK\r\nContent-Length: 13\r\n\r\n0.88\r\nnotes\r\n");
     Outcome outcome;
@@ -159,7 +159,7 @@ TEST(WindowsHttpTest, AnAnswerArrivesAndASilentServerFailsAtTheTimeOut) {
 
 TEST(WindowsHttpTest, TheLocalAddressIsDottedDecimal) {
   QueuedUiThread ui;
-  platform::SocketHttpClient http(ui);
+  SocketHttpClient http(ui);
   const std::string address = http.LocalIPv4Address();
   in_addr parsed{};
   EXPECT_EQ(::inet_pton(AF_INET, address.c_str(), &parsed), 1) << address;

@@ -1,0 +1,370 @@
+#include "app.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTime>
+#include <cstdlib>
+
+#include "core/geometry.h"
+#include "online/online.h"
+#include "ui/program_icon.h"
+
+namespace tarvolin {
+
+namespace {
+
+constexpr char kSettingsSavedText[] = "Settings Saved...";
+
+QString FromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToUtf8(const QString& text) {
+  return text.toUtf8().toStdString();
+}
+
+// Only spaces are trimmed: tabs and other blanks stay.
+std::string TrimSpaces(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) {
+    return {};
+  }
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+float TwipsPerPixel() {
+  return static_cast<float>(1440.0 / QGuiApplication::primaryScreen()->logicalDotsPerInchY());
+}
+
+Size ScreenSize() {
+  const QSize size = QGuiApplication::primaryScreen()->geometry().size();
+  return {size.width(), size.height()};
+}
+
+}  // namespace
+
+App::App(SystemServices system, ui::Prompter& prompter)
+    : clock([] { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; }),
+      endProcess([] { std::_Exit(0); }),
+      system_(system),
+      prompter_(prompter) {
+  ui::CommandBox& box = bar_.Box();
+  connect(&box, &ui::CommandBox::KeyDown, this, &App::OnKey);
+  connect(&box, &QLineEdit::textChanged, this, [this] { lastEditTime_ = clock(); });
+  connect(&bar_, &ui::CommandBar::Activated, this, [this] {
+    PlaceBar(settings_.CornerCode);
+    bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
+  });
+  connect(&placeTimer_, &QTimer::timeout, this, &App::PlaceAndComplete);
+  connect(&onlineTimer_, &QTimer::timeout, this, &App::RunOnlineServices);
+}
+
+App::~App() {
+  for (auto& dialog : dialogs_) {
+    // Closing without the closing steps: nothing is saved.
+    delete dialog.data();
+  }
+}
+
+std::string App::IniPath() const {
+  return sys::FileInFolder(system_.files.ProgramFolder(), kSettingsFileName);
+}
+
+std::string App::QuickcommandPath() const {
+  return sys::FileInFolder(system_.files.ProgramFolder(), kQuickcommandFileName);
+}
+
+ui::ToolWindow* App::OpenDialog(Dialog dialog) const {
+  return dialogs_[static_cast<int>(dialog)].data();
+}
+
+void App::Start() {
+  // A defined place, bottom right, while the settings are read.
+  PlaceBar(4);
+  system_.files.SetCurrentFolder(system_.files.ProgramFolder());
+  if (!LoadSettings(settings_, system_.profile, system_.files, IniPath())) {
+    RunFirstRunSetUp();
+  }
+  PlaceBar(settings_.CornerCode);
+  LoadQuickcommands(quickcommands_, QuickcommandPath());
+  const bool dialogOpen = OpenDialog(Dialog::kEditor) != nullptr;
+  bar_.show();
+  // The first-run editor keeps the focus it was given.
+  if (!dialogOpen) {
+    bar_.raise();
+    bar_.activateWindow();
+  }
+  if (system_.http != nullptr) {
+    OnlineConfig config;
+    config.baseAddress = UpdateServerBase(system_.profile, IniPath());
+    online_ = std::make_unique<OnlineServices>(
+        *system_.http, settings_, config,
+        [this](const std::string& text) { return prompter_.AskYesNo(nullptr, FromUtf8(text)); },
+        [this](const std::string& url) { system_.shell.Open(url); });
+  }
+  placeTimer_.start(750);
+  onlineTimer_.start(55000);
+}
+
+void App::RunFirstRunSetUp() {
+  LoadQuickcommands(quickcommands_, QuickcommandPath());
+  system_.files.SetCurrentFolder(system_.files.ProgramFolder());
+  WriteFirstRunSettings(settings_, system_.profile, IniPath());
+  bar_.show();
+  ShowStatus(kSettingsSavedText);
+  // A new user defines quickcommands straight away.
+  RollOutForm(Dialog::kEditor);
+}
+
+void App::PlaceBar(int corner) {
+  const Point place =
+      PlaceCommandBar(corner, {bar_.width(), bar_.height()}, ScreenSize(), TwipsPerPixel());
+  if (bar_.pos() != QPoint(place.x, place.y)) {
+    bar_.move(place.x, place.y);
+  }
+}
+
+void App::PlaceAndComplete() {
+  PlaceBar(settings_.CornerCode);
+  ui::CommandBox& box = bar_.Box();
+  // A clock that went back past midnight never counts as a pause.
+  if (clock() - lastEditTime_ <= kCompletionPause || box.hasSelectedText()) {
+    return;
+  }
+  if (const auto proposal = CompleteFromHistory(history_, ToUtf8(box.text()))) {
+    const int kept =
+        static_cast<int>(FromUtf8(proposal->text.substr(0, proposal->keptBytes)).size());
+    box.setText(FromUtf8(proposal->text));
+    box.setSelection(kept, static_cast<int>(box.text().size()) - kept);
+  }
+}
+
+void App::RunOnlineServices() {
+  if (online_) {
+    online_->Tick();
+  }
+}
+
+void App::ShowStatus(const QString& text) {
+  bar_.Box().setText(text);
+  bar_.Box().selectAll();
+}
+
+void App::OnKey(int key) {
+  ui::CommandBox& box = bar_.Box();
+  switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      Submit();
+      break;
+    case Qt::Key_Escape:
+      ToTray();
+      break;
+    case Qt::Key_Up:
+      box.setText(FromUtf8(BrowseNewer(history_)));
+      box.selectAll();
+      break;
+    case Qt::Key_Down:
+      box.setText(FromUtf8(BrowseOlder(history_)));
+      box.setFocus();
+      box.selectAll();
+      break;
+    case Qt::Key_F1:
+      RollOutForm(Dialog::kHelp);
+      commandHandled_ = true;
+      history_.position = -1;
+      break;
+    case Qt::Key_F2:
+      commandHandled_ = true;
+      history_.position = -1;
+      // The editor takes the box text over; only then is the box emptied.
+      RollOutForm(Dialog::kEditor);
+      box.clear();
+      break;
+    case Qt::Key_F3:
+      Record();
+      RollOutForm(Dialog::kOptions);
+      break;
+    case Qt::Key_F10:
+      endProcess();
+      break;
+    default:
+      break;
+  }
+}
+
+void App::Submit() {
+  ui::CommandBox& box = bar_.Box();
+  if (box.text().isEmpty()) {
+    return;
+  }
+  statusMessage_ = kUnknownCommandText;
+  box.setText(FromUtf8(TrimSpaces(ToUtf8(box.text()))));
+  // A quickcommand runs its target; when that runs nothing, the line itself
+  // is tried next. A carried-out command has emptied the box.
+  if (const QuickcommandEntry* entry =
+          FindQuickcommand(quickcommands_, ToUtf8(box.text()), settings_.CaseSensitive)) {
+    const std::string target = entry->Target;
+    CarryOut(DispatchCommand(target, settings_, system_.files));
+  }
+  CarryOut(DispatchCommand(ToUtf8(box.text()), settings_, system_.files));
+  if (!commandHandled_ && !box.text().isEmpty()) {
+    box.setText(FromUtf8(statusMessage_));
+  }
+  box.selectAll();
+  commandHandled_ = false;
+}
+
+void App::Record() {
+  AddToHistory(history_, ToUtf8(bar_.Box().text()));
+  commandHandled_ = true;
+  bar_.Box().clear();
+}
+
+void App::CarryOut(const Command& command) {
+  switch (command.kind) {
+    case Command::Kind::kNothing:
+      if (!command.status.empty()) {
+        statusMessage_ = command.status;
+      }
+      break;
+    case Command::Kind::kQuit:
+      endProcess();
+      break;
+    case Command::Kind::kOpenDialog:
+      Record();
+      RollOutForm(command.dialog);
+      break;
+    case Command::Kind::kOpen:
+      system_.shell.Open(command.target);
+      Record();
+      break;
+    case Command::Kind::kRunPath:
+      Record();
+      // The program starts in its own folder; the bar's folder comes back
+      // after.
+      if (!system_.files.SetCurrentFolder(command.folder)) {
+        prompter_.Inform(&bar_, QStringLiteral("Path not found"));
+        break;
+      }
+      system_.shell.Open(command.target);
+      system_.files.SetCurrentFolder(system_.files.ProgramFolder());
+      break;
+  }
+}
+
+void App::RollOutForm(Dialog dialog) {
+  QPointer<ui::ToolWindow>& slot = dialogs_[static_cast<int>(dialog)];
+  if (slot.isNull()) {
+    switch (dialog) {
+      case Dialog::kHelp:
+        slot = new ui::HelpScreen([this](const char* name) {
+          system_.shell.Open(sys::FileInFolder(system_.files.ProgramFolder(), name));
+        });
+        break;
+      case Dialog::kHidden:
+        slot = new ui::HiddenScreen;
+        break;
+      case Dialog::kEditor: {
+        // The file dialog starts in the program's folder.
+        system_.files.SetCurrentFolder(system_.files.ProgramFolder());
+        const QString barText = bar_.Box().text();
+        auto* editor = new ui::QuickcommandEditor(
+            quickcommands_, system_.files, prompter_,
+            barText == QLatin1String(kUnknownCommandText) ? QString() : barText);
+        connect(editor, &ui::ToolWindow::Closed, this, [this, editor] { OnEditorClosed(*editor); });
+        slot = editor;
+        break;
+      }
+      case Dialog::kOptions: {
+        auto* options = new ui::OptionsDialog(settings_, [this](int corner) {
+          const Point place = OptionsCornerPosition(corner, {bar_.width(), bar_.height()},
+                                                    ScreenSize(), TwipsPerPixel());
+          bar_.move(place.x, place.y);
+        });
+        connect(options, &ui::ToolWindow::Closed, this,
+                [this, options] { OnOptionsClosed(*options); });
+        slot = options;
+        break;
+      }
+    }
+    // A closed dialog is gone: the next opening loads it afresh.
+    connect(slot, &ui::ToolWindow::Closed, this,
+            [this, dialog] { dialogs_[static_cast<int>(dialog)] = nullptr; });
+    if (dialog == Dialog::kHelp || dialog == Dialog::kHidden) {
+      connect(slot, &ui::ToolWindow::Closed, this, &App::ReturnFocusToBar);
+    }
+  }
+  slot->RollOut(bar_.frameGeometry(), settings_.CornerCode);
+}
+
+void App::OnEditorClosed(ui::QuickcommandEditor& editor) {
+  std::string error;
+  if (!SaveQuickcommands(quickcommands_, editor.Rows() > 0, QuickcommandPath(), &error)) {
+    prompter_.Inform(&editor,
+                     FromUtf8("The quickcommands could not be saved to files.cfg: " + error +
+                              "\rThey are kept until Tarvolin ends; close the editor "
+                              "again to retry."));
+  }
+  bar_.show();
+  ReturnFocusToBar();
+}
+
+void App::OnOptionsClosed(ui::OptionsDialog& options) {
+  settings_.CaseSensitive = options.CaseSensitiveChecked();
+  settings_.AutoUpdate = options.AutoUpdateChecked();
+  const std::string text = ToUtf8(options.WebExtensionText());
+  settings_.WebExtensionList = ParseWebExtensions(text);
+  WriteOptions(settings_, text, system_.profile, IniPath());
+  ShowStatus(kSettingsSavedText);
+  ReturnFocusToBar();
+}
+
+void App::ReturnFocusToBar() {
+  // Once the closing window is gone, so the window manager does not hand
+  // the focus back to it.
+  QTimer::singleShot(0, this, [this] {
+    if (bar_.isVisible()) {
+      bar_.raise();
+      bar_.activateWindow();
+      bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
+    }
+  });
+}
+
+void App::ToTray() {
+  // Without a notification area nothing could bring the bar back: it stays.
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    return;
+  }
+  if (!tray_) {
+    tray_ = std::make_unique<QSystemTrayIcon>(ui::ProgramIcon());
+    tray_->setToolTip(QStringLiteral("Tarvolin"));
+    // A left click brings the bar back; it is handled from the event loop,
+    // not inside the icon's own mouse handling, since it hides the icon.
+    connect(
+        tray_.get(), &QSystemTrayIcon::activated, this,
+        [this](QSystemTrayIcon::ActivationReason reason) {
+          if (reason == QSystemTrayIcon::Trigger) {
+            Restore();
+          }
+        },
+        Qt::QueuedConnection);
+  }
+  tray_->show();
+  // Hidden, not closed: the timers keep running.
+  bar_.hide();
+}
+
+void App::Restore() {
+  bar_.show();
+  if (tray_) {
+    tray_->hide();
+  }
+  bar_.raise();
+  bar_.activateWindow();
+  bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
+}
+
+}  // namespace tarvolin

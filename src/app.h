@@ -1,0 +1,107 @@
+// The program: owns the settings, the quickcommands, the history and the
+// windows; starts up, wires the timers and the tray, and carries out what
+// the interpreter decides.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/history.h"
+#include "core/interpreter.h"
+#include "core/quickcommands.h"
+#include "core/settings.h"
+#include "online/http_client.h"
+#include "sys/filesystem.h"
+#include "sys/profile.h"
+#include "sys/shell.h"
+#include "ui/command_bar.h"
+#include "ui/dialogs.h"
+#include "ui/prompter.h"
+
+class QSystemTrayIcon;
+
+namespace tarvolin {
+
+class OnlineServices;
+
+// What the program asks of the system. All of it must outlive the App.
+struct SystemServices {
+  sys::FileSystem& files;
+  sys::ProfileStore& profile;
+  sys::Shell& shell;
+  // Without an HTTP client nothing goes online.
+  HttpClient* http = nullptr;
+};
+
+class App : public QObject {
+  Q_OBJECT
+ public:
+  App(SystemServices system, ui::Prompter& prompter);
+  ~App() override;
+
+  // Reads the settings (or runs the first-run set-up), places the bar,
+  // loads the quickcommands and shows the bar.
+  void Start();
+
+  ui::CommandBar& Bar() { return bar_; }
+  const SettingsState& Settings() const { return settings_; }
+  const QuickcommandTable& Quickcommands() const { return quickcommands_; }
+  const CommandHistory& History() const { return history_; }
+  // The dialog while it is open, else null.
+  ui::ToolWindow* OpenDialog(Dialog dialog) const;
+
+  // The time of day in seconds since midnight, and ending the process at
+  // once; tests put their own in.
+  std::function<double()> clock;
+  std::function<void()> endProcess;
+
+  // The two timers' work: every 750 ms the bar goes back to its corner and
+  // the typed line is completed after a pause; every 55 s the online
+  // services run.
+  void PlaceAndComplete();
+  void RunOnlineServices();
+
+  // Hides the bar behind its icon in the notification area, and brings it
+  // back with the focus in its box.
+  void ToTray();
+  void Restore();
+
+ private:
+  void OnKey(int key);
+  void Submit();
+  void CarryOut(const Command& command);
+  void Record();
+  void RollOutForm(Dialog dialog);
+  void RunFirstRunSetUp();
+  void PlaceBar(int corner);
+  void ShowStatus(const QString& text);
+  void OnEditorClosed(ui::QuickcommandEditor& editor);
+  void OnOptionsClosed(ui::OptionsDialog& options);
+  void ReturnFocusToBar();
+  std::string IniPath() const;
+  std::string QuickcommandPath() const;
+
+  SystemServices system_;
+  ui::Prompter& prompter_;
+  SettingsState settings_;
+  QuickcommandTable quickcommands_;
+  CommandHistory history_;
+  // The line being entered was carried out (or F1, F2 or F3 was pressed):
+  // the next submit shows no status text.
+  bool commandHandled_ = false;
+  std::string statusMessage_;
+  double lastEditTime_ = 0;
+
+  ui::CommandBar bar_;
+  QTimer placeTimer_;
+  QTimer onlineTimer_;
+  std::unique_ptr<QSystemTrayIcon> tray_;
+  std::unique_ptr<OnlineServices> online_;
+  QPointer<ui::ToolWindow> dialogs_[4];
+};
+
+}  // namespace tarvolin

@@ -1,0 +1,56 @@
+// Turns one line of the command bar into what to do: the interpreter
+// decides, the caller carries it out.
+#pragma once
+
+#include <string>
+
+#include "core/settings.h"
+#include "sys/filesystem.h"
+
+namespace tarvolin {
+
+inline constexpr char kUnknownCommandText[] = "Unknown command (F1 for help)";
+inline constexpr char kPathNotFoundStatus[] = "-::Path not found::-";
+inline constexpr char kFileNotFoundStatus[] = "-::File not found::-";
+
+// The dialogs that unroll out of the bar.
+enum class Dialog { kHelp, kEditor, kOptions, kHidden };
+
+struct Command {
+  enum class Kind {
+    kNothing,     // not a command; `status` (when set) says why
+    kQuit,        // end the program at once, saving nothing
+    kOpenDialog,  // record the line, then open `dialog`
+    kOpen,        // open `target` (an address or a program), then record the line
+    kRunPath,     // record the line, then start `target` in `folder`
+  };
+  Kind kind = Kind::kNothing;
+  Dialog dialog = Dialog::kHelp;
+  std::string target;
+  // kRunPath: the folder to start in; empty when it cannot be entered.
+  std::string folder;
+  // kNothing: the status text for a drive path that does not exist.
+  std::string status;
+};
+
+// Built-in words, web addresses by prefix and by ending, drive paths, and
+// bare program names in the two Windows folders, in that order, all on the
+// line with the letters A to Z made small.
+Command DispatchCommand(const std::string& text, const SettingsState& settings,
+                        sys::FileSystem& files);
+
+// Puts a backslash after a drive letter and its colon: d gives d:\, c: gives
+// c:\, c:games gives c:\games; c:\games stays. Never given empty text.
+std::string NormalizeDrivePath(const std::string& p);
+
+// The folder a drive path lives in, with its trailing backslash; for a path
+// without a dot (other than in its last place) the path itself. Empty text
+// when nothing exists there.
+std::string FolderOfTarget(sys::FileSystem& files, const std::string& p);
+
+// Whether a text may be stored as a quickcommand's target: a drive path
+// whose folder exists, or a web address starting with http://, https:// or
+// www. (in small letters).
+bool IsValidTarget(sys::FileSystem& files, const std::string& s);
+
+}  // namespace tarvolin

@@ -1,0 +1,185 @@
+#include "core/quickcommands.h"
+
+#include <string_view>
+#include <utility>
+
+#include "core/interpreter.h"
+#include "sys/file_io.h"
+#include "sys/text.h"
+
+namespace tarvolin {
+
+namespace {
+
+// Splits the file's bytes into lines. A line ends at CR LF, at a CR alone or
+// at an LF alone, and the kinds may be mixed in one file. A last line without
+// a line end counts as a line; nothing after the final line end does.
+std::vector<std::string_view> SplitLines(std::string_view bytes) {
+  std::vector<std::string_view> lines;
+  // Records of realistic length are some tens of bytes per line; reserving a
+  // guess saves most of the regrowth on large files.
+  lines.reserve(bytes.size() / 32 + 2);
+  const char* const data = bytes.data();
+  const std::size_t size = bytes.size();
+  std::size_t start = 0;
+  std::size_t pos = 0;
+  while (pos < size) {
+    const char c = data[pos];
+    if (c != '\r' && c != '\n') {
+      ++pos;
+      continue;
+    }
+    lines.emplace_back(data + start, pos - start);
+    pos += (c == '\r' && pos + 1 < size && data[pos + 1] == '\n') ? 2 : 1;
+    start = pos;
+  }
+  if (start < size) {
+    lines.emplace_back(data + start, size - start);
+  }
+  return lines;
+}
+
+std::string LineText(std::string_view line) {
+  return sys::FromSystemText(std::string(line));
+}
+
+// The whole file, or empty text when there is none or it cannot be read.
+std::string ReadFileOrNothing(const std::string& path) {
+  std::string bytes;
+  if (!sys::ReadWholeFile(path, &bytes)) {
+    bytes.clear();
+  }
+  return bytes;
+}
+
+}  // namespace
+
+void LoadQuickcommands(QuickcommandTable& table, const std::string& path) {
+  const std::string bytes = ReadFileOrNothing(path);
+  if (bytes.empty()) {
+    // Nothing to read: the table keeps what it holds, and the rest of the
+    // program still gets the one entry it relies on.
+    if (table.empty()) {
+      table.emplace_back();
+    }
+    return;
+  }
+
+  const std::vector<std::string_view> lines = SplitLines(bytes);
+  std::vector<QuickcommandEntry> entries;
+  entries.reserve((lines.size() + 1) / 2);
+  for (std::size_t i = 0; i < lines.size(); i += 2) {
+    QuickcommandEntry entry;
+    entry.Target = LineText(lines[i]);
+    // A target line without a name line after it gives an empty name.
+    if (i + 1 < lines.size()) {
+      entry.Name = LineText(lines[i + 1]);
+    }
+    entries.push_back(std::move(entry));
+  }
+  table = std::move(entries);
+}
+
+bool SaveQuickcommands(QuickcommandTable& table, bool hasRows, const std::string& path,
+                       std::string* error) {
+  static constexpr std::string_view kLineEnd = "\r\n";
+  std::string bytes;
+  if (hasRows) {
+    std::size_t size = 0;
+    for (const QuickcommandEntry& entry : table) {
+      size += entry.Target.size() + entry.Name.size() + 2 * kLineEnd.size();
+    }
+    bytes.reserve(size);
+    for (const QuickcommandEntry& entry : table) {
+      bytes += sys::ToSystemText(entry.Target);
+      bytes += kLineEnd;
+      bytes += sys::ToSystemText(entry.Name);
+      bytes += kLineEnd;
+    }
+  } else {
+    // No rows in the editor: the file holds two empty lines, which read back
+    // as the blank placeholder, whatever the table still holds.
+    bytes.assign(kLineEnd);
+    bytes += kLineEnd;
+  }
+
+  std::string reason;
+  if (!sys::WriteFileReplacing(path, bytes, &reason)) {
+    if (error != nullptr) {
+      *error = reason.empty() ? std::string("the file could not be written") : reason;
+    }
+    return false;
+  }
+  // The table is read back so that it holds exactly what the file now says.
+  LoadQuickcommands(table, path);
+  return true;
+}
+
+const QuickcommandEntry* FindQuickcommand(const QuickcommandTable& table, const std::string& typed,
+                                          bool caseSensitive) {
+  const std::string wanted = caseSensitive ? typed : sys::LowerAscii(typed);
+  for (const QuickcommandEntry& entry : table) {
+    if ((caseSensitive ? entry.Name : sys::LowerAscii(entry.Name)) == wanted) {
+      return &entry;
+    }
+  }
+  return nullptr;
+}
+
+void RemoveQuickcommand(QuickcommandTable& table, std::size_t k) {
+  if (k >= table.size()) {
+    return;
+  }
+  if (table.size() == 1) {
+    table.front() = QuickcommandEntry{};
+    return;
+  }
+  table.erase(table.begin() + static_cast<std::ptrdiff_t>(k));
+}
+
+bool AddQuickcommand(QuickcommandTable& table, std::size_t& rows, const std::string& target,
+                     const std::string& name, sys::FileSystem& files,
+                     const EditorPrompts& prompts) {
+  if (name.empty()) {
+    prompts.inform("You must type a quickcommand for the file");
+    return false;
+  }
+  if (!IsValidTarget(files, target)) {
+    prompts.inform("'" + target + "'\ris not a valid command.");
+    return false;
+  }
+  // Every row is compared, so one Add may ask several questions; each Yes
+  // applies to its own entry at once.
+  bool asked = false;
+  bool lastAnswer = true;
+  for (std::size_t k = 0; k < rows && k < table.size(); ++k) {
+    QuickcommandEntry& entry = table[k];
+    if (entry.Target != target && entry.Name == name) {
+      asked = true;
+      lastAnswer = prompts.ask("'" + name + "'already exists.\rChange file to: " + target + " ???");
+      if (lastAnswer) {
+        entry.Target = target;
+      }
+    } else if (entry.Target == target) {
+      asked = true;
+      lastAnswer =
+          prompts.ask("'" + target + "'already exists.\rChange Quickcommand to: " + name + " ???");
+      if (lastAnswer) {
+        entry.Name = name;
+      }
+    }
+  }
+  if (!asked) {
+    // With no rows the table holds only the blank placeholder: the pair
+    // takes its place.
+    if (rows == 0 && !table.empty()) {
+      table.front() = QuickcommandEntry{target, name};
+    } else {
+      table.push_back(QuickcommandEntry{target, name});
+    }
+    ++rows;
+  }
+  return lastAnswer;
+}
+
+}  // namespace tarvolin

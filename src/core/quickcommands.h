@@ -1,0 +1,67 @@
+// The quickcommands: words of the user's own that stand for a target, in
+// memory and in files.cfg, and the editor's changes to them.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "sys/filesystem.h"
+
+namespace tarvolin {
+
+inline constexpr char kQuickcommandFileName[] = "files.cfg";
+
+struct QuickcommandEntry {
+  std::string Target;
+  std::string Name;
+
+  bool operator==(const QuickcommandEntry&) const = default;
+};
+
+// Ordered, 0-based; the interpreter finds the first match. After the first
+// load it holds at least one entry: one with both fields empty (the blank
+// placeholder) stands for an empty table.
+using QuickcommandTable = std::vector<QuickcommandEntry>;
+
+// Replaces the table with the records of the file: two lines each, target
+// then name, lines ended by CR LF, CR or LF. A last target without a name
+// gets an empty name. A file that is missing, unreadable or empty leaves the
+// table as it was, or gives the blank placeholder when it is still empty.
+void LoadQuickcommands(QuickcommandTable& table, const std::string& path);
+
+// Writes the table to the file (two empty lines when `hasRows` is false),
+// each line ended by CR LF, then loads it back. When the file cannot be
+// written, the old file and the table stay as they were, `error` says why,
+// and the result is false.
+bool SaveQuickcommands(QuickcommandTable& table, bool hasRows, const std::string& path,
+                       std::string* error);
+
+// The first entry named `typed`: compared exactly when caseSensitive is on,
+// else with the letters A to Z folded. Null when none matches.
+const QuickcommandEntry* FindQuickcommand(const QuickcommandTable& table, const std::string& typed,
+                                          bool caseSensitive);
+
+// Removes entry k; the last remaining entry is blanked instead.
+void RemoveQuickcommand(QuickcommandTable& table, std::size_t k);
+
+// How the editor talks to the user while adding: a message with an OK
+// button, and a Yes/No question (true for Yes).
+struct EditorPrompts {
+  std::function<void(const std::string& text)> inform;
+  std::function<bool(const std::string& question)> ask;
+};
+
+// The editor's Add of the typed pair. `rows` is the number of rows the
+// editor's lists show: the table's size, or 0 once its last row was removed
+// (the table then holds the blank placeholder). An empty name or a target
+// that IsValidTarget refuses is reported and changes nothing. A pair whose
+// name or target is stored already asks, for every such entry in turn,
+// whether to change it; otherwise the pair is appended (or takes the
+// placeholder's place when there are no rows). True when the editor empties
+// its boxes: unless the last question was answered No.
+bool AddQuickcommand(QuickcommandTable& table, std::size_t& rows, const std::string& target,
+                     const std::string& name, sys::FileSystem& files, const EditorPrompts& prompts);
+
+}  // namespace tarvolin

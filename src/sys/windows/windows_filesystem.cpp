@@ -1,0 +1,101 @@
+#include "sys/windows/windows_filesystem.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <utility>
+
+#include "sys/text.h"
+
+namespace tarvolin::sys {
+
+namespace {
+
+constexpr DWORD kKindBits =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+
+static_assert(kAttrReadOnly == FILE_ATTRIBUTE_READONLY && kAttrHidden == FILE_ATTRIBUTE_HIDDEN &&
+                  kAttrSystem == FILE_ATTRIBUTE_SYSTEM &&
+                  kAttrDirectory == FILE_ATTRIBUTE_DIRECTORY,
+              "the attribute bits are the Windows ones");
+
+// Hidden and system entries and folders match only when their kind is in the
+// set (a hidden folder needs both bits); everything else always matches.
+bool PassesAttributes(DWORD entry, unsigned wanted) {
+  return ((entry & kKindBits) & ~static_cast<DWORD>(wanted)) == 0;
+}
+
+bool IsSeparator(char c) {
+  return c == '\\' || c == '/';
+}
+
+// A 0 character would cut the text short at the call.
+bool FitsACall(const std::string& text) {
+  return !text.empty() && text.find('\0') == std::string::npos;
+}
+
+}  // namespace
+
+WindowsFileSystem::WindowsFileSystem(std::string programFolder)
+    : programFolder_(std::move(programFolder)) {}
+
+std::string WindowsFileSystem::ExecutableFolder() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD size = static_cast<DWORD>(path.size());
+    const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), size);
+    if (length == 0) {
+      return {};
+    }
+    if (length < size) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const std::size_t cut = path.find_last_of("\\/");
+  if (cut == std::string::npos) {
+    return {};
+  }
+  // A drive root keeps its backslash: "C:" alone names the drive's current
+  // folder, not its root.
+  const bool root = cut == 2 && path[1] == ':';
+  return FromSystemText(path.substr(0, root ? cut + 1 : cut));
+}
+
+std::string WindowsFileSystem::FirstMatchingEntry(const std::string& pattern, unsigned attributes) {
+  if (!FitsACall(pattern)) {
+    return {};
+  }
+  // The separator is tested on the program's text: in a double-byte code
+  // page the last byte of a character may have the value of "\".
+  std::string query = ToSystemText(pattern);
+  if (IsSeparator(pattern.back())) {
+    query += '*';
+  }
+  WIN32_FIND_DATAA entry{};
+  const HANDLE search = ::FindFirstFileA(query.c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) {
+    return {};
+  }
+  std::string name;
+  do {
+    if (PassesAttributes(entry.dwFileAttributes, attributes)) {
+      name = entry.cFileName;
+      break;
+    }
+  } while (::FindNextFileA(search, &entry));
+  ::FindClose(search);
+  return FromSystemText(name);
+}
+
+bool WindowsFileSystem::SetCurrentFolder(const std::string& path) {
+  return FitsACall(path) && ::SetCurrentDirectoryA(ToSystemText(path).c_str()) != 0;
+}
+
+}  // namespace tarvolin::sys

@@ -1,0 +1,47 @@
+#include "ui/command_bar.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "ui/x11_window_state.h"
+
+namespace tarvolin::ui {
+
+void CommandBox::keyPressEvent(QKeyEvent* event) {
+  emit KeyDown(event->key());
+  QLineEdit::keyPressEvent(event);
+}
+
+void CommandBox::mouseReleaseEvent(QMouseEvent* event) {
+  QLineEdit::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton) {
+    selectAll();
+  }
+}
+
+CommandBar::CommandBar()
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      box_(new CommandBox(this)) {
+  setWindowTitle(QStringLiteral("Tarvolin"));
+  setFixedSize(250, 19);
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 1, 0);
+  layout->addWidget(box_);
+}
+
+bool CommandBar::event(QEvent* event) {
+  const bool handled = QWidget::event(event);
+  if (event->type() == QEvent::WindowActivate) {
+    emit Activated();
+  }
+  return handled;
+}
+
+void CommandBar::showEvent(QShowEvent* event) {
+  x11::SkipTaskbar(this);
+  QWidget::showEvent(event);
+}
+
+}  // namespace tarvolin::ui

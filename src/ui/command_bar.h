@@ -1,0 +1,43 @@
+// The command bar: a borderless, always-on-top strip that its one text box
+// fills.
+#pragma once
+
+#include <QLineEdit>
+#include <QWidget>
+
+namespace tarvolin::ui {
+
+// The bar's box: every key that goes down passes KeyDown first and is then
+// handled as usual; a click selects the whole text.
+class CommandBox : public QLineEdit {
+  Q_OBJECT
+ public:
+  using QLineEdit::QLineEdit;
+
+ signals:
+  void KeyDown(int key);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+class CommandBar : public QWidget {
+  Q_OBJECT
+ public:
+  CommandBar();
+  CommandBox& Box() { return *box_; }
+
+ signals:
+  // The bar became the active window.
+  void Activated();
+
+ protected:
+  bool event(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  CommandBox* box_;
+};
+
+}  // namespace tarvolin::ui

@@ -1,0 +1,372 @@
+#include "ui/dialogs.h"
+
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <cmath>
+#include <variant>
+
+#include "core/version.h"
+
+namespace tarvolin::ui {
+
+namespace {
+
+QString FromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToUtf8(const QString& text) {
+  return text.toUtf8().toStdString();
+}
+
+template <typename T>
+T* Sized(T* widget, int width, int height) {
+  widget->setFixedSize(width, height);
+  return widget;
+}
+
+// A row of widgets with fixed gaps: a positive number is a gap, a widget
+// is placed as it is.
+QHBoxLayout* Row(std::initializer_list<std::variant<int, QWidget*>> items) {
+  auto* row = new QHBoxLayout;
+  row->setSpacing(0);
+  for (const auto& item : items) {
+    if (std::holds_alternative<int>(item)) {
+      row->addSpacing(std::get<int>(item));
+    } else {
+      row->addWidget(std::get<QWidget*>(item));
+    }
+  }
+  row->addStretch();
+  return row;
+}
+
+QVBoxLayout* Column(QWidget* parent, QMargins margins) {
+  auto* column = new QVBoxLayout(parent);
+  column->setSpacing(0);
+  column->setContentsMargins(margins);
+  return column;
+}
+
+// The hidden screen's picture, 68 by 79 pixels: a face with closed eyes
+// under a sky that fades from blue to pale.
+QImage MireloPicture() {
+  QImage image(68, 79, QImage::Format_RGB32);
+  for (int y = 0; y < image.height(); ++y) {
+    const int shade = 120 + y * 120 / image.height();
+    for (int x = 0; x < image.width(); ++x) {
+      image.setPixel(x, y, qRgb(shade, shade + 10, 250));
+      const double d = std::hypot(x - 33.5, (y - 42) * 0.95);
+      if (d < 27) {
+        image.setPixel(x, y, qRgb(255, 224, 189));
+      } else if (d < 29) {
+        image.setPixel(x, y, qRgb(120, 80, 60));
+      }
+    }
+  }
+  QPainter painter(&image);
+  painter.setPen(QPen(QColor(60, 40, 40), 2));
+  for (const int eye : {23, 44}) {
+    painter.drawPolyline(QPolygon({QPoint(eye - 5, 38), QPoint(eye, 33), QPoint(eye + 5, 38)}));
+  }
+  painter.drawLine(28, 56, 39, 56);
+  painter.fillRect(16, 44, 5, 4, QColor(250, 170, 170));
+  painter.fillRect(47, 44, 5, 4, QColor(250, 170, 170));
+  return image;
+}
+
+}  // namespace
+
+// --- Help and hidden screen ---
+
+HelpScreen::HelpScreen(std::function<void(const char*)> openDocument)
+    : ToolWindow(FromUtf8(HelpCaption(kProgramVersion, kIsBeta)), {352, 183}) {
+  auto* frame = new QGroupBox(QStringLiteral("Help"));
+  frame->setFixedSize(337, 169);
+  // The title and the credit line stand apart from the four commands.
+  auto* commands = Sized(new QLabel(QStringLiteral("Tarvolin Commands:\n\n"
+                                                   "F1 or 'help' : Shows this screen\n"
+                                                   "F2 or 'edit' : Edit your quickcommands\n"
+                                                   "quit (or exit) : Exits the program\n"
+                                                   "F3 or 'options': Brings up the options\n\n"
+                                                   "by Tarvolin team, team@tarvolin.invalid")),
+                         196, 145);
+  commands->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  readMe_ = Sized(new QPushButton(QStringLiteral("What is Tarvolin?")), 121, 25);
+  auto* changes = Sized(new QPushButton(QStringLiteral("What's New?")), 121, 25);
+  auto* buttons = Column(nullptr, {});
+  buttons->addSpacing(24);
+  buttons->addWidget(readMe_);
+  buttons->addSpacing(15);
+  buttons->addWidget(changes);
+  buttons->addStretch();
+  auto* inside = new QHBoxLayout(frame);
+  inside->setContentsMargins(8, 8, 0, 0);
+  inside->setSpacing(12);
+  inside->addWidget(commands, 0, Qt::AlignTop);
+  inside->addLayout(buttons);
+  Column(Body(), {8, 8, 7, 6})->addWidget(frame);
+  connect(readMe_, &QPushButton::clicked, this, [openDocument] { openDocument("ReadMe.txt"); });
+  connect(changes, &QPushButton::clicked, this, [openDocument] { openDocument("Changelog.txt"); });
+}
+
+QWidget* HelpScreen::FirstFocus() {
+  return readMe_;
+}
+
+HiddenScreen::HiddenScreen() : ToolWindow(QStringLiteral("This is Mirelo ^_^"), {134, 125}) {
+  auto* picture = Sized(new QLabel, 73, 81);
+  picture->setPixmap(QPixmap::fromImage(MireloPicture()));
+  picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  auto* text =
+      Sized(new QLabel(QStringLiteral("What's the world without eastereggs, ne?  ^^")), 121, 33);
+  text->setWordWrap(true);
+  text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  auto* column = Column(Body(), {8, 8, 5, 4});
+  column->addLayout(Row({24, picture}));
+  column->addWidget(text);
+}
+
+// --- Quickcommand editor ---
+
+int QuickcommandModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(rows_);
+}
+
+int QuickcommandModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : 2;
+}
+
+QVariant QuickcommandModel::data(const QModelIndex& index, int role) const {
+  if (role != Qt::DisplayRole || !index.isValid() ||
+      static_cast<std::size_t>(index.row()) >= table_.size()) {
+    return {};
+  }
+  const QuickcommandEntry& entry = table_[static_cast<std::size_t>(index.row())];
+  return FromUtf8(index.column() == 0 ? entry.Target : entry.Name);
+}
+
+void QuickcommandModel::Reset(std::size_t rows) {
+  beginResetModel();
+  rows_ = rows;
+  endResetModel();
+}
+
+QuickcommandEditor::QuickcommandEditor(QuickcommandTable& table, sys::FileSystem& files,
+                                       Prompter& prompter, const QString& barText)
+    : ToolWindow(QStringLiteral("Edit Quickcommands"), {244, 252}),
+      table_(table),
+      files_(files),
+      prompter_(prompter),
+      model_(table, table.size()),
+      targets_(Sized(new QListView, 160, 160)),
+      names_(Sized(new QListView, 81, 160)),
+      targetBox_(Sized(new QLineEdit(barText), 169, 19)),
+      nameBox_(Sized(new QLineEdit, 169, 19)) {
+  // Row k of both lists is entry k: they share one model and one selection.
+  for (QListView* list : {targets_, names_}) {
+    list->setModel(&model_);
+    list->setUniformItemSizes(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(list, &QListView::clicked, this, &QuickcommandEditor::ShowRow);
+    list->installEventFilter(this);
+  }
+  names_->setModelColumn(1);
+  targets_->setObjectName(QStringLiteral("targets"));
+  names_->setObjectName(QStringLiteral("names"));
+  targetBox_->setObjectName(QStringLiteral("targetBox"));
+  nameBox_->setObjectName(QStringLiteral("nameBox"));
+  names_->setSelectionModel(targets_->selectionModel());
+  connect(targets_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          &QuickcommandEditor::ShowRow);
+  for (QLineEdit* box : {targetBox_, nameBox_}) {
+    connect(box, &QLineEdit::returnPressed, this, &QuickcommandEditor::Add);
+    box->installEventFilter(this);
+  }
+  auto* remove = Sized(new QPushButton(QStringLiteral("Remove")), 73, 17);
+  auto* browse = Sized(new QPushButton(QStringLiteral("Browse")), 57, 19);
+  auto* add = Sized(new QPushButton(QStringLiteral("Add")), 57, 19);
+  remove->setObjectName(QStringLiteral("remove"));
+  browse->setObjectName(QStringLiteral("browse"));
+  connect(remove, &QPushButton::clicked, this, &QuickcommandEditor::Remove);
+  connect(browse, &QPushButton::clicked, this, &QuickcommandEditor::Browse);
+  connect(add, &QPushButton::clicked, this, &QuickcommandEditor::Add);
+
+  auto* column = Column(Body(), {0, 8, 0, 1});
+  column->addLayout(Row({8, Sized(new QLabel(QStringLiteral("\"QuickPrograms\" :")), 152, 16),
+                         new QLabel(QStringLiteral("Quickcommands:"))}));
+  column->addLayout(Row({targets_, names_}));
+  column->addLayout(Row({128, remove}));
+  column->addSpacing(7);
+  column->addLayout(Row({targetBox_, 7, browse}));
+  column->addSpacing(5);
+  column->addLayout(Row({nameBox_, 7, add}));
+
+  // A typed path in the bar is the target already: the name comes first.
+  first_ = targetBox_->text().isEmpty() ? static_cast<QWidget*>(targetBox_) : nameBox_;
+  QWidget* second = first_ == targetBox_ ? static_cast<QWidget*>(nameBox_) : targetBox_;
+  const QList<QWidget*> order = {first_, browse, add, targets_, remove, second, names_};
+  for (qsizetype i = 1; i < order.size(); ++i) {
+    setTabOrder(order[i - 1], order[i]);
+  }
+}
+
+bool QuickcommandEditor::eventFilter(QObject* watched, QEvent* event) {
+  // Delete in either list removes the selected row; Escape in either box
+  // closes the editor. Enter in a box is its returnPressed.
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Delete && (watched == targets_ || watched == names_)) {
+      Remove();
+      return true;
+    }
+    if (key == Qt::Key_Escape && (watched == targetBox_ || watched == nameBox_)) {
+      close();
+      return true;
+    }
+  }
+  return ToolWindow::eventFilter(watched, event);
+}
+
+void QuickcommandEditor::ShowRow(const QModelIndex& index) {
+  if (!index.isValid()) {
+    return;
+  }
+  targetBox_->setText(model_.index(index.row(), 0).data().toString());
+  nameBox_->setText(model_.index(index.row(), 1).data().toString());
+}
+
+void QuickcommandEditor::Add() {
+  std::size_t rows = model_.Rows();
+  const EditorPrompts prompts{
+      [this](const std::string& text) { prompter_.Inform(this, FromUtf8(text)); },
+      [this](const std::string& text) { return prompter_.AskYesNo(this, FromUtf8(text)); }};
+  const bool empty = AddQuickcommand(table_, rows, ToUtf8(targetBox_->text()),
+                                     ToUtf8(nameBox_->text()), files_, prompts);
+  model_.Reset(rows);
+  if (empty) {
+    targetBox_->clear();
+    nameBox_->clear();
+  }
+}
+
+void QuickcommandEditor::Remove() {
+  const QModelIndexList selected = targets_->selectionModel()->selectedRows();
+  if (selected.isEmpty()) {
+    return;
+  }
+  RemoveQuickcommand(table_, static_cast<std::size_t>(selected.front().row()));
+  model_.Reset(model_.Rows() - 1);
+  targetBox_->clear();
+  nameBox_->clear();
+  targetBox_->setFocus();
+}
+
+void QuickcommandEditor::Browse() {
+  const QString chosen = prompter_.OpenFile(
+      this, chosenFile_.isEmpty() ? QString() : FromUtf8(files_.NativePath(ToUtf8(chosenFile_))));
+  // The file dialog speaks the system's paths; the table holds drive paths.
+  if (!chosen.isEmpty()) {
+    chosenFile_ = FromUtf8(files_.DrivePathOf(ToUtf8(chosen)));
+  }
+  if (!chosenFile_.isEmpty()) {
+    targetBox_->setText(chosenFile_);
+  }
+  nameBox_->setFocus();
+  nameBox_->selectAll();
+}
+
+// --- Options ---
+
+OptionsDialog::OptionsDialog(SettingsState& settings, std::function<void(int corner)> moveBar)
+    : ToolWindow(QStringLiteral("Options"), {243, 112}),
+      caseSensitive_(Sized(new QCheckBox(QStringLiteral("Case Sensitive")), 105, 17)),
+      autoUpdate_(Sized(new QCheckBox(QStringLiteral("Auto-Update")), 89, 17)),
+      webExtensions_(Sized(new QLineEdit, 193, 19)) {
+  auto* tabs = Sized(new QTabWidget, 233, 107);
+  caseSensitive_->setObjectName(QStringLiteral("caseSensitive"));
+  autoUpdate_->setObjectName(QStringLiteral("autoUpdate"));
+  webExtensions_->setObjectName(QStringLiteral("webExtensions"));
+  const auto page = [tabs](const QString& tab, const QString& caption) {
+    auto* frame = new QGroupBox(caption);
+    auto* holder = new QWidget;
+    Column(holder, {2, 0, 2, 2})->addWidget(frame);
+    tabs->addTab(holder, tab);
+    return Column(frame, {16, 4, 0, 0});
+  };
+  QVBoxLayout* general = page(QStringLiteral("General"), QStringLiteral("General"));
+  general->addWidget(caseSensitive_);
+  general->addSpacing(7);
+  general->addWidget(autoUpdate_);
+  general->addStretch();
+
+  QVBoxLayout* position = page(QStringLiteral("Position"), QStringLiteral("Position"));
+  const QStringList captions = {QStringLiteral("Top Left"), QStringLiteral("Top Right"),
+                                QStringLiteral("Bottom Left"), QStringLiteral("Bottom Right")};
+  QList<QWidget*> order;
+  for (int corner = 1; corner <= 4; ++corner) {
+    auto* option = Sized(new QRadioButton(captions[corner - 1]), 89, 17);
+    option->setObjectName(QStringLiteral("corner%1").arg(corner));
+    connect(option, &QRadioButton::toggled, this, [&settings, moveBar, corner](bool on) {
+      if (on) {
+        settings.CornerCode = static_cast<std::int16_t>(corner);
+        moveBar(corner);
+      }
+    });
+    order << option;
+  }
+  position->addLayout(Row({order[0], 7, order[1]}));
+  position->addSpacing(7);
+  position->addLayout(Row({order[2], 7, order[3]}));
+  position->addStretch();
+
+  QVBoxLayout* web = page(QStringLiteral("Web"), QStringLiteral("Web-extensions"));
+  web->addWidget(webExtensions_);
+  web->addStretch();
+  Column(Body(), {6, 2, 4, 3})->addWidget(tabs);
+
+  // Filling the controls runs their actions as a click does: the corner
+  // moves the bar with this dialog's own placement.
+  if (settings.CornerCode >= 1 && settings.CornerCode <= 4) {
+    static_cast<QRadioButton*>(order[settings.CornerCode - 1])->setChecked(true);
+  }
+  caseSensitive_->setChecked(settings.CaseSensitive);
+  connect(caseSensitive_, &QCheckBox::toggled, this,
+          [&settings](bool on) { settings.CaseSensitive = on; });
+  autoUpdate_->setChecked(settings.AutoUpdate);
+  webExtensions_->setText(FromUtf8(FormatWebExtensions(settings.WebExtensionList)));
+
+  order << caseSensitive_ << autoUpdate_ << webExtensions_ << tabs;
+  for (qsizetype i = 1; i < order.size(); ++i) {
+    setTabOrder(order[i - 1], order[i]);
+  }
+}
+
+QWidget* OptionsDialog::FirstFocus() {
+  return caseSensitive_;
+}
+
+bool OptionsDialog::CaseSensitiveChecked() const {
+  return caseSensitive_->isChecked();
+}
+
+bool OptionsDialog::AutoUpdateChecked() const {
+  return autoUpdate_->isChecked();
+}
+
+QString OptionsDialog::WebExtensionText() const {
+  return webExtensions_->text();
+}
+
+}  // namespace tarvolin::ui

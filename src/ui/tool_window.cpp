@@ -1,0 +1,89 @@
+#include "ui/tool_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QThread>
+
+#include "core/geometry.h"
+#include "ui/x11_window_state.h"
+
+namespace tarvolin::ui {
+
+namespace {
+
+// How long a first showing waits for the window manager's frame.
+constexpr int kFrameWaitMs = 1000;
+
+}  // namespace
+
+ToolWindow::ToolWindow(const QString& caption, QSize clientSize)
+    : QWidget(nullptr,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      body_(new QWidget(this)) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(caption);
+  // The content keeps its size and the window clips it while it unrolls.
+  body_->setFixedSize(clientSize);
+  setFixedSize(clientSize);
+}
+
+void ToolWindow::showEvent(QShowEvent* event) {
+  x11::SkipTaskbar(this);
+  QWidget::showEvent(event);
+}
+
+void ToolWindow::closeEvent(QCloseEvent* event) {
+  event->accept();
+  emit Closed();
+}
+
+int ToolWindow::OuterHeight(int clientHeight) const {
+  return clientHeight + frameGeometry().height() - geometry().height();
+}
+
+void ToolWindow::SetOuterHeight(int outerHeight) {
+  setFixedHeight(std::max(1, outerHeight - (frameGeometry().height() - geometry().height())));
+}
+
+void ToolWindow::RollOut(const QRect& barFrame, int corner) {
+  const bool firstShowing = !isVisible();
+  const int designed = firstShowing ? body_->height() : -1;
+  const int current = frameGeometry().height();
+  setFixedHeight(1);
+  if (firstShowing) {
+    move(barFrame.topLeft());
+  }
+  show();
+  if (firstShowing && QGuiApplication::platformName() == QLatin1String("xcb")) {
+    // The frame belongs to the window manager and is known only once it has
+    // framed the window; the steps are made for the framed window.
+    QElapsedTimer timer;
+    timer.start();
+    while (frameGeometry() == geometry() && timer.elapsed() < kFrameWaitMs) {
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+      QThread::msleep(1);
+    }
+  }
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const float twipsPerPixel = static_cast<float>(1440.0 / screen->logicalDotsPerInchY());
+  const RollOutPlan plan =
+      RollOutSteps({barFrame.x(), barFrame.y()}, {barFrame.width(), barFrame.height()},
+                   frameGeometry().width(), firstShowing ? OuterHeight(designed) : current,
+                   OuterHeight(1), screen->geometry().width(), corner, twipsPerPixel);
+  move(plan.left, plan.start.top);
+  for (const RollOutStep& step : plan.steps) {
+    SetOuterHeight(step.height);
+    move(plan.left, step.top);
+    repaint();
+  }
+  raise();
+  activateWindow();
+  if (QWidget* first = FirstFocus()) {
+    first->setFocus(Qt::OtherFocusReason);
+  }
+}
+
+}  // namespace tarvolin::ui
