@@ -2,12 +2,6 @@
 // to start_marker.txt beside itself: the current folder on the first line,
 // the command line's argument count on the second. The file appears whole,
 // renamed into place, so a test never reads half of it.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <cstdio>

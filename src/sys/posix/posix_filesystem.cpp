@@ -258,16 +258,18 @@ ResolvedFolder Resolve(const ParsedPath& parsed, std::size_t count) {
 }
 
 // Names that Windows refuses: a wildcard before the last name, a colon or a
-// zero byte anywhere after the drive.
+// zero byte anywhere after the drive. The system's own paths may hold all of
+// these in their folders' names (a program folder called "what?" is fine).
 bool IsMalformed(const std::string& pattern, const ParsedPath& parsed, std::size_t folderCount) {
   if (pattern.find('\0') != pattern.npos) {
     return true;
   }
+  if (parsed.kind == PathKind::kNative) {
+    return false;
+  }
   for (std::size_t i = 0; i < parsed.names.size(); ++i) {
-    if (i < folderCount && HasWildcards(parsed.names[i])) {
-      return true;
-    }
-    if (parsed.kind != PathKind::kNative && parsed.names[i].find(':') != std::string::npos) {
+    if ((i < folderCount && HasWildcards(parsed.names[i])) ||
+        parsed.names[i].find(':') != std::string::npos) {
       return true;
     }
   }
