@@ -100,7 +100,7 @@ void App::Start() {
     config.baseAddress = UpdateServerBase(system_.profile, IniPath());
     online_ = std::make_unique<OnlineServices>(
         *system_.http, settings_, config,
-        [this](const std::string& text) { return prompter_.AskYesNo(nullptr, FromUtf8(text)); },
+        [this](const std::string& text) { return prompter_.AskYesNo(&bar_, FromUtf8(text)); },
         [this](const std::string& url) { system_.shell.Open(url); });
   }
   placeTimer_.start(750);

@@ -94,7 +94,7 @@ const ProfileCase kProfileCases[] = {
     {"[B]\rk=1\n[A]\r\n\r\rk=2", "A", "k", nullptr, "2"},
     {nullptr, "A", "k", nullptr, ""},
     // Writing: only what changes.
-    {nullptr, "Tarvolin", "loca", " 4", "[Tarvolin]\r\nloca= 4\r\n"},
+    {nullptr, "Tarvolin", "loca", "4", "[Tarvolin]\r\nloca=4\r\n"},
     {"[A]\r\na=1\r\n[B]\r\nb=2\r\n", "A", "c", "3", "[A]\r\na=1\r\nc=3\r\n[B]\r\nb=2\r\n"},
     {"[A]\r\na=1\r\n", "B", "b", "2", "[A]\r\na=1\r\n[B]\r\nb=2\r\n"},
     {"[tarvolin]\r\nLOCA=4\r\nx=1\r\n", "Tarvolin", "loca", "2", "[tarvolin]\r\nLOCA=2\r\nx=1\r\n"},

@@ -29,6 +29,14 @@ std::string ToUtf8(const QString& text) {
   return text.toUtf8().toStdString();
 }
 
+// A button that Enter presses while it has the focus, as Space does.
+QPushButton* Button(const QString& caption, int width, int height) {
+  auto* button = new QPushButton(caption);
+  button->setFixedSize(width, height);
+  button->setAutoDefault(true);
+  return button;
+}
+
 template <typename T>
 T* Sized(T* widget, int width, int height) {
   widget->setFixedSize(width, height);
@@ -102,16 +110,16 @@ HelpScreen::HelpScreen(std::function<void(const char*)> openDocument)
                                                    "by Tarvolin team, team@tarvolin.invalid")),
                          196, 145);
   commands->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  readMe_ = Sized(new QPushButton(QStringLiteral("What is Tarvolin?")), 121, 25);
-  auto* changes = Sized(new QPushButton(QStringLiteral("What's New?")), 121, 25);
+  readMe_ = Button(QStringLiteral("What is Tarvolin?"), 121, 25);
+  auto* changes = Button(QStringLiteral("What's New?"), 121, 25);
   auto* buttons = Column(nullptr, {});
-  buttons->addSpacing(24);
+  buttons->addSpacing(14);
   buttons->addWidget(readMe_);
   buttons->addSpacing(15);
   buttons->addWidget(changes);
   buttons->addStretch();
   auto* inside = new QHBoxLayout(frame);
-  inside->setContentsMargins(8, 8, 0, 0);
+  inside->setContentsMargins(8, 0, 0, 0);
   inside->setSpacing(12);
   inside->addWidget(commands, 0, Qt::AlignTop);
   inside->addLayout(buttons);
@@ -194,9 +202,9 @@ QuickcommandEditor::QuickcommandEditor(QuickcommandTable& table, sys::FileSystem
     connect(box, &QLineEdit::returnPressed, this, &QuickcommandEditor::Add);
     box->installEventFilter(this);
   }
-  auto* remove = Sized(new QPushButton(QStringLiteral("Remove")), 73, 17);
-  auto* browse = Sized(new QPushButton(QStringLiteral("Browse")), 57, 19);
-  auto* add = Sized(new QPushButton(QStringLiteral("Add")), 57, 19);
+  auto* remove = Button(QStringLiteral("Remove"), 73, 17);
+  auto* browse = Button(QStringLiteral("Browse"), 57, 19);
+  auto* add = Button(QStringLiteral("Add"), 57, 19);
   remove->setObjectName(QStringLiteral("remove"));
   browse->setObjectName(QStringLiteral("browse"));
   connect(remove, &QPushButton::clicked, this, &QuickcommandEditor::Remove);
