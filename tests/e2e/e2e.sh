@@ -38,28 +38,6 @@ case_quickcommand() {
   ran run Games || fail "the quickcommand play did not run"
 }
 
-case_web_addresses() {
-  start_bar 4 0
-  run_line 'WWW.Example.ORG'
-  wait_until 10 file_has_line "$opened" http://www.example.org || fail "the opener got: $(cat "$opened")"
-  run_line 'Example.COM'
-  wait_until 10 file_has_line "$opened" http://example.com || fail "the opener got: $(cat "$opened")"
-}
-
-# What a line that could not be carried out leaves in the bar; a program run
-# by its drive path in any case, and one from C:\windows by its bare name.
-case_drive_paths() {
-  start_bar 4 0
-  says 'c:\games\missing.exe' '-::File not found::-'
-  says 'c:\nowhere\run.exe' '-::Path not found::-'
-  says frobnicate 'Unknown command (F1 for help)'
-  run_line 'C:\GAMES\Run.exe'
-  ran run Games || fail "C:\\GAMES\\Run.exe did not run in its folder"
-  bar_shows "" || fail "after a run the bar holds '$(bar_text)'"
-  run_line Notepad
-  wait_until 10 test -e "$work/notepad.ran" || fail "Notepad did not start C:\\windows\\notepad.exe"
-}
-
 # Down brings back the last line; a typed beginning completes to an earlier
 # one; F10 ends the program.
 case_history() {
@@ -80,22 +58,31 @@ case_history() {
   wait_until 10 bar_ended || fail "F10 did not end the process"
 }
 
+# The help and the hidden screen; once the help is closed, the keyboard focus
+# is back in the bar, where the user typed before.
 case_help() {
   start_bar 4 0
   bar_key F1
-  wait_until 10 window_shown "$help_caption" || fail "F1 did not open the help"
+  wait_until 10 window_shown "$help_caption" || { fail "F1 did not open the help"; return; }
   sleep 0.5
   keep help "$(windows_named "$help_caption" | head -1)"
+  close_window "$help_caption" || fail "alt+F4 did not close the help"
+  wait_until 5 focus_on "$(bar_window)" || fail "after the help the focus is on '$(focus_name)', not the bar"
+  type_text k
+  bar_shows k || fail "the letter typed after the help did not land in the bar: it shows '$(bar_text)'"
   run_line mirelo
   wait_until 10 window_shown 'This is Mirelo \^_\^' || fail "mirelo did not open its screen"
 }
 
 # The corner chosen in the options moves the bar and is saved beside what the
-# options do not show.
+# options do not show; the bar has the focus back, and the next key replaces
+# "Settings Saved...".
 case_options() {
   start_bar 4 0
   options_top_left || return
-  wait_until 5 bar_shows "Settings Saved..." || fail "after the options the bar shows '$(bar_text)'"
+  wait_until 5 focus_on "$(bar_window)" || fail "after the options the focus is on '$(focus_name)', not the bar"
+  type_text k
+  bar_shows k || fail "the key typed after the options did not replace 'Settings Saved...': the bar shows '$(bar_text)'"
   bar_at 0,0 || fail "after the options the bar is at $(bar_position)"
   grep -qx $'loca= 1\r' "$dir/tv.ini" || fail "tv.ini does not keep the corner: $(grep loca "$dir/tv.ini")"
   grep -q '^UpdateServer=' "$dir/tv.ini" || fail "the options dropped UpdateServer from tv.ini"
@@ -125,25 +112,6 @@ case_update_offer() {
   timeout 10 xdotool windowactivate --sync "$(message_box | head -1)" key Return
   wait_until 10 file_has_line "$opened" "http://127.0.0.1:$port/prog/download.html" ||
     fail "Yes did not open the download page: $(cat "$opened")"
-}
-
-# The keyboard focus after a dialog closes: where the user typed before.
-case_focus_after_help() {
-  start_bar 4 0
-  bar_key F1
-  wait_until 10 window_shown "$help_caption" || { fail "F1 did not open the help"; return; }
-  close_window "$help_caption" || fail "alt+F4 did not close the help"
-  wait_until 5 focus_on "$(bar_window)" || fail "after the help the focus is on '$(focus_name)', not the bar"
-  type_text k
-  bar_shows k || fail "the letter typed after the help did not land in the bar: it shows '$(bar_text)'"
-}
-
-case_focus_after_options() {
-  start_bar 4 0
-  options_top_left || return
-  wait_until 5 focus_on "$(bar_window)" || fail "after the options the focus is on '$(focus_name)', not the bar"
-  type_text k
-  bar_shows k || fail "the key typed after the options did not replace 'Settings Saved...': the bar shows '$(bar_text)'"
 }
 
 case_focus_editor_message() {

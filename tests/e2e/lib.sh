@@ -131,7 +131,6 @@ type_in_bar() {
 }
 run_line() { type_in_bar "$1" Return; }
 # says LINE TEXT: the line, run, leaves the text in the bar.
-says() { run_line "$1"; wait_until 5 bar_shows "$2" || fail "'$1' leaves '$(bar_text)' in the bar, not '$2'"; }
 bar_key() { focus_bar && press "$@"; }
 
 # Opens the quickcommand editor with F2 and this line in the bar; sets $editor.
