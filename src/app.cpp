@@ -101,7 +101,12 @@ void App::Start() {
     online_ = std::make_unique<OnlineServices>(
         *system_.http, settings_, config,
         [this](const std::string& text) { return prompter_.AskYesNo(&bar_, FromUtf8(text)); },
-        [this](const std::string& url) { system_.shell.Open(url); });
+        [this](const std::string& url) {
+          const std::string failure = system_.shell.Open(url);
+          if (!failure.empty()) {
+            prompter_.Inform(&bar_, FromUtf8(failure));
+          }
+        });
   }
   placeTimer_.start(750);
   onlineTimer_.start(55000);
@@ -223,34 +228,44 @@ void App::Record() {
 }
 
 void App::CarryOut(const Command& command) {
+  std::string failure;
   switch (command.kind) {
     case Command::Kind::kNothing:
       if (!command.status.empty()) {
         statusMessage_ = command.status;
       }
-      break;
+      return;
     case Command::Kind::kQuit:
       endProcess();
-      break;
+      return;
     case Command::Kind::kOpenDialog:
       Record();
       RollOutForm(command.dialog);
-      break;
+      return;
     case Command::Kind::kOpen:
-      system_.shell.Open(command.target);
-      Record();
+      failure = system_.shell.Open(command.target);
       break;
     case Command::Kind::kRunPath:
-      Record();
       // The program starts in its own folder; the bar's folder comes back
       // after.
       if (!system_.files.SetCurrentFolder(command.folder)) {
+        Record();
         prompter_.Inform(&bar_, QStringLiteral("Path not found"));
-        break;
+        return;
       }
-      system_.shell.Open(command.target);
+      failure = system_.shell.Open(command.target);
       system_.files.SetCurrentFolder(system_.files.ProgramFolder());
       break;
+    case Command::Kind::kStart:
+      failure = system_.shell.Start(command.target, command.arguments, command.folder);
+      break;
+  }
+  if (failure.empty()) {
+    Record();
+  } else {
+    // Nothing started: the line stays in the box, and the user is told why.
+    statusMessage_ = ToUtf8(bar_.Box().text());
+    prompter_.Inform(&bar_, FromUtf8(failure));
   }
 }
 
@@ -260,7 +275,11 @@ void App::RollOutForm(Dialog dialog) {
     switch (dialog) {
       case Dialog::kHelp:
         slot = new ui::HelpScreen([this](const char* name) {
-          system_.shell.Open(sys::FileInFolder(system_.files.ProgramFolder(), name));
+          const std::string failure =
+              system_.shell.Open(sys::FileInFolder(system_.files.ProgramFolder(), name));
+          if (!failure.empty()) {
+            prompter_.Inform(OpenDialog(Dialog::kHelp), FromUtf8(failure));
+          }
         });
         break;
       case Dialog::kHidden:

@@ -1,6 +1,8 @@
 // The parts of the program without windows: history and completion, the
 // number and list texts of the settings, placement and roll-out, the version
 // texts, the interpreter and the quickcommand editor's changes.
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -182,11 +184,16 @@ class DriveTest : public ::testing::Test {
 
 // One command as text: its kind, then its fields that are set.
 std::string Describe(const Command& c) {
-  static const char* const kKinds[] = {"nothing", "quit", "dialog", "open", "run"};
+  static const char* const kKinds[] = {"nothing", "quit", "dialog", "open", "run", "start"};
   std::string text = kKinds[static_cast<int>(c.kind)];
   text +=
       c.kind == Command::Kind::kOpenDialog ? " " + std::to_string(static_cast<int>(c.dialog)) : "";
-  for (const std::string* field : {&c.target, &c.folder, &c.status}) {
+  std::string joined;
+  for (std::size_t i = 0; i < c.arguments.size(); ++i) {
+    joined += (i == 0 ? "" : "|") + c.arguments[i];
+  }
+  const std::string& arguments = joined;
+  for (const std::string* field : {&c.target, &arguments, &c.folder, &c.status}) {
     text += field->empty() ? "" : " " + *field;
   }
   return text;
@@ -247,6 +254,45 @@ TEST_F(DriveTest, PathFunctions) {
   for (const auto& [in, valid] : targets) {
     EXPECT_EQ(IsValidTarget(files_, in), valid) << in;
   }
+}
+
+// The system's own lines: paths from / or ~, and programs on PATH with their
+// arguments, after everything the Windows forms mean.
+TEST_F(DriveTest, LinuxLines) {
+  const std::string bin = temp_.MakeFolder("bin");
+  ::chmod(temp_.Write("bin/show", "#!/bin/sh\n").c_str(), 0755);
+  ::chmod(temp_.Write("Games/run.exe", "#!/bin/sh\n").c_str(), 0755);
+  temp_.Write("My Docs/a b.txt", "");
+  const std::string path = std::getenv("PATH"), home = std::getenv("HOME");
+  ::setenv("PATH", bin.c_str(), 1);
+  ::setenv("HOME", temp_.Path().c_str(), 1);
+  ::setenv("TV_GAMES", "Games", 1);
+  SettingsState settings;
+  settings.WebExtensionList = {".com"};
+  const std::string t = temp_.Path();
+  const std::pair<std::string, std::string> cases[] = {
+      {"show -a \"two words\" 'x y' ''", "start " + t + "/bin/show -a|two words|x y| " + t},
+      {"Show", "nothing"},  // names on PATH are not folded
+      {"show x.com", "open http://show x.com"},
+      {t + "/My Docs/a b.txt", "run " + t + "/My Docs/a b.txt " + t + "/My Docs"},
+      {"~/my docs", "run " + t + "/my docs " + t + "/my docs"},
+      {"~/Games/run.exe -v", "start " + t + "/Games/run.exe -v " + t + "/Games"},
+      {"$HOME/${TV_GAMES}/%TV_GAMES%", "nothing -::File not found::-"},
+      {"/nowhere-at-all/x", "nothing -::Path not found::-"},
+      {"c:\\%TV_GAMES%\\run.exe", "run c:\\games\\run.exe c:\\games\\"},
+      {"$UNSET_AT_ALL", "nothing"},
+  };
+  for (const auto& [line, expected] : cases) {
+    EXPECT_EQ(Describe(DispatchCommand(line, settings, files_)), expected) << line;
+  }
+  EXPECT_TRUE(IsValidTarget(files_, "~/new.txt"));
+  EXPECT_TRUE(IsValidTarget(files_, "show -x"));
+  EXPECT_FALSE(IsValidTarget(files_, "/nowhere-at-all/x"));
+  EXPECT_EQ(ExpandVariables("$UNSET_AT_ALL ${UNSET_AT_ALL} %UNSET_AT_ALL% 100% $"),
+            "$UNSET_AT_ALL ${UNSET_AT_ALL} %UNSET_AT_ALL% 100% $");
+  EXPECT_EQ(SplitWords("  a\t'b c'\"d\"e \"open"), (Strings{"a", "b cde", "open"}));
+  ::setenv("PATH", path.c_str(), 1);
+  ::setenv("HOME", home.c_str(), 1);
 }
 
 TEST(Quickcommands, FindAndRemove) {

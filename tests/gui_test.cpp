@@ -133,6 +133,16 @@ TEST_F(GuiTest, EnterRunsTheLineOrShowsWhyNot) {
   EXPECT_EQ(ended_, 2);
 }
 
+TEST_F(GuiTest, WhatFailsToStartIsReportedAndTheLineStays) {
+  Start();
+  shell_.failure = "c:\\games\\run.exe: Exec format error";
+  prompter_.AnswerInAdvance({});
+  Run("c:\\games\\run.exe");
+  ExpectStatus("c:\\games\\run.exe");
+  EXPECT_EQ(prompter_.Asked(), QStringList{"Tarvolin: c:\\games\\run.exe: Exec format error -> "});
+  EXPECT_EQ(app_->History().entries, std::vector<std::string>{""});
+}
+
 TEST_F(GuiTest, FunctionKeysOpenTheDialogsAndEndTheProgram) {
   Start();
   QTest::keyClick(&Box(), Qt::Key_F1, Qt::ShiftModifier);

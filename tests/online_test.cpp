@@ -105,8 +105,10 @@ class OnlineTest : public ::testing::Test {
 
 TEST_F(OnlineTest, OnlyAHigherLeadingNumberIsOfferedOnceAndYesOpensTheDownloadPage) {
   const std::vector<std::tuple<std::string, bool, bool>> cases = {
-      {"0.88\r\nnew things\r\n", true, true}, {"0.9abc", true, false},
-      {"0.87\r\n", false, true},               {"abc", false, true},
+      {"0.88\r\nnew things\r\n", true, true},
+      {"0.9abc", true, false},
+      {"0.87\r\n", false, true},
+      {"abc", false, true},
   };
   for (const auto& [body, offered, yes] : cases) {
     SCOPED_TRACE("version file \"" + body + "\"");
@@ -243,7 +245,8 @@ TEST_F(HttpClientTest, AnAnswerUpToTheBoundArrivesWholeOneByteMoreFails) {
   // Announced, unannounced and chunked answers alike.
   const std::string body(1000, 'a');
   const std::vector<Answer> answers = {
-      {.body = body}, {.body = body, .sendLength = false},
+      {.body = body},
+      {.body = body, .sendLength = false},
       {.body = std::string(100, 'a'), .repeatTo = 1000, .chunked = true}};
   std::vector<std::string> urls;
   for (std::size_t i = 0; i < answers.size(); ++i) {

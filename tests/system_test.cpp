@@ -304,6 +304,35 @@ TEST_F(ShellTest, EverythingElseGoesToTheOpenerAsOneArgument) {
   }
   EXPECT_FALSE(temp_.Exists("Docs/X"));
 }
+
+TEST_F(ShellTest, StartGivesArgumentsAndFolderAndSaysWhyNothingStarted) {
+  Script("bin/args", "{ printf '%s|' \"$@\"; pwd; } > m.tmp\nmv m.tmp marker\n");
+  EXPECT_EQ(shell_.Start(temp_ / "bin/args", {"-a", "two words", ""}, temp_ / "my.dir"), "");
+  ASSERT_TRUE(WaitForFile(temp_ / "my.dir/marker"));
+  EXPECT_EQ(temp_.Read("my.dir/marker"),
+            "-a|two words||" + fs::canonical(temp_ / "my.dir").string() + "\n");
+  // A document with the execute bit, as on vfat or NTFS, is not a program.
+  ::chmod(temp_.Write("Docs/notes.txt", "to do\n").c_str(), 0755);
+  EXPECT_EQ(shell_.Open("c:\\docs\\notes.txt"), "");
+  EXPECT_EQ(Opened(), temp_ / "Docs/notes.txt\n");
+  ::chmod(temp_
+              .Write("Docs/broken",
+                     "\x7f"
+                     "ELF but not really")
+              .c_str(),
+          0755);
+  EXPECT_NE(shell_.Start(temp_ / "Docs/broken", {}, temp_.Path()), "");
+  EXPECT_NE(PosixShell(files_, "no-such-opener-at-all").Open("www.x.org"), "");
+}
+
+// Names are found without regard to case as Windows does it: every letter,
+// not only A to Z.
+TEST_F(FileSystemTest, CaseOfEveryLetterIsIgnored) {
+  temp_.Write("\xC3\x84rger/\xC3\x9C.txt", "");
+  EXPECT_EQ(files_.FirstMatchingEntry("c:\\\xC3\xA4RGER\\\xC3\xBC.TXT", kAttrNormal),
+            "\xC3\x9C.txt");
+  EXPECT_EQ(files_.FirstMatchingEntry("c:\\\xC3\xA4rger\\?.txt", kAttrNormal), "\xC3\x9C.txt");
+}
 #else
 // The shell starts a program in this process's current folder, with no
 // arguments.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "sys/environment.h"
 #include "sys/text.h"
 
 namespace tarvolin {
@@ -59,7 +60,139 @@ Command WindowsFolderProgram(const std::string& name, sys::FileSystem& files) {
   return command;
 }
 
+bool Exists(sys::FileSystem& files, const std::string& path) {
+  return !files.FirstMatchingEntry(path, sys::kAttrDirectory | sys::kAttrNormal).empty();
+}
+
+// The folder a system path lives in: "/a/b" gives "/a", "/a" gives "/".
+std::string ParentOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/', path.size() > 1 ? path.size() - 2 : 0);
+  return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
+}
+
+// A system path: the whole line first, since a path may hold blanks; then a
+// program with its arguments.
+Command SystemPath(const std::string& line, sys::FileSystem& files) {
+  Command command;
+  if (Exists(files, line)) {
+    command.kind = Command::Kind::kRunPath;
+    command.target = line;
+    command.folder = Exists(files, line + "/") ? line : ParentOf(line);
+    return command;
+  }
+  const std::vector<std::string> words = SplitWords(line);
+  if (!words.empty() && words.front().find('/') != std::string::npos) {
+    const std::string program = files.NativePath(words.front());
+    if (sys::IsExecutableFile(program)) {
+      command.kind = Command::Kind::kStart;
+      command.target = program;
+      command.arguments.assign(words.begin() + 1, words.end());
+      command.folder = ParentOf(program);
+      return command;
+    }
+  }
+  command.status = Exists(files, ParentOf(line) + "/") ? kFileNotFoundStatus : kPathNotFoundStatus;
+  return command;
+}
+
+Command ProgramOnPath(const std::string& line) {
+  Command command;
+  const std::vector<std::string> words = SplitWords(line);
+  const std::string program = words.empty() ? std::string() : sys::FindOnPath(words.front());
+  if (!program.empty()) {
+    command.kind = Command::Kind::kStart;
+    command.target = program;
+    command.arguments.assign(words.begin() + 1, words.end());
+    command.folder = sys::HomeFolder();
+  }
+  return command;
+}
+
+bool IsNameCharacter(char c, bool first) {
+  return c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+         (!first && c >= '0' && c <= '9');
+}
+
 }  // namespace
+
+std::string ExpandVariables(const std::string& text) {
+  std::string result;
+  std::size_t pos = 0;
+  if (text == "~" || text.rfind("~/", 0) == 0) {
+    result = sys::HomeFolder();
+    pos = 1;
+  }
+  while (pos < text.size()) {
+    std::size_t nameStart = std::string::npos;
+    std::size_t nameEnd = 0;
+    std::size_t next = 0;
+    if (text[pos] == '$' && pos + 1 < text.size() && text[pos + 1] == '{') {
+      const std::size_t close = text.find('}', pos + 2);
+      if (close != std::string::npos) {
+        nameStart = pos + 2;
+        nameEnd = close;
+        next = close + 1;
+      }
+    } else if (text[pos] == '$') {
+      std::size_t end = pos + 1;
+      while (end < text.size() && IsNameCharacter(text[end], end == pos + 1)) {
+        ++end;
+      }
+      nameStart = pos + 1;
+      nameEnd = end;
+      next = end;
+    } else if (text[pos] == '%') {
+      const std::size_t close = text.find('%', pos + 1);
+      if (close != std::string::npos) {
+        nameStart = pos + 1;
+        nameEnd = close;
+        next = close + 1;
+      }
+    }
+    const auto value = nameStart != std::string::npos && nameEnd > nameStart
+                           ? sys::Variable(text.substr(nameStart, nameEnd - nameStart))
+                           : std::nullopt;
+    if (value) {
+      result += *value;
+      pos = next;
+    } else {
+      result += text[pos++];
+    }
+  }
+  return result;
+}
+
+std::vector<std::string> SplitWords(const std::string& line) {
+  std::vector<std::string> words;
+  std::string word;
+  bool inWord = false;
+  char quote = 0;
+  for (const char c : line) {
+    if (quote != 0) {
+      if (c == quote) {
+        quote = 0;
+      } else {
+        word += c;
+      }
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+      inWord = true;
+    } else if (c == ' ' || c == '\t') {
+      if (inWord) {
+        words.push_back(std::move(word));
+        word.clear();
+        inWord = false;
+      }
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (inWord) {
+    words.push_back(std::move(word));
+  }
+  return words;
+}
 
 Command DispatchCommand(const std::string& text, const SettingsState& settings,
                         sys::FileSystem& files) {
@@ -92,10 +225,20 @@ Command DispatchCommand(const std::string& text, const SettingsState& settings,
     command.target = "http://" + cmd;
     return command;
   }
-  if (IsDrivePath(cmd)) {
-    return DrivePath(cmd, files);
+  const std::string expanded = ExpandVariables(text);
+  const std::string lowered = sys::LowerAscii(expanded);
+  if (IsDrivePath(lowered)) {
+    return DrivePath(lowered, files);
   }
-  return WindowsFolderProgram(cmd, files);
+  const Command windows = WindowsFolderProgram(lowered, files);
+  if (windows.kind != Command::Kind::kNothing) {
+    return windows;
+  }
+  // The system's own lines, as typed: its names are not folded.
+  if (expanded.empty()) {
+    return {};
+  }
+  return expanded.front() == '/' ? SystemPath(expanded, files) : ProgramOnPath(expanded);
 }
 
 std::string NormalizeDrivePath(const std::string& p) {
@@ -132,6 +275,16 @@ bool IsValidTarget(sys::FileSystem& files, const std::string& s) {
     valid = true;
   }
   if (StartsWith(s, "http://") || StartsWith(s, "www.") || StartsWith(s, "https://")) {
+    valid = true;
+  }
+  const std::string expanded = ExpandVariables(s);
+  if (!expanded.empty() && expanded.front() == '/' &&
+      (Exists(files, ParentOf(expanded) + "/") ||
+       SystemPath(expanded, files).kind != Command::Kind::kNothing)) {
+    valid = true;
+  }
+  if (!expanded.empty() && expanded.front() != '/' && !IsDrivePath(sys::LowerAscii(expanded)) &&
+      ProgramOnPath(expanded).kind != Command::Kind::kNothing) {
     valid = true;
   }
   return valid;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/settings.h"
 #include "sys/filesystem.h"
@@ -22,12 +23,14 @@ struct Command {
     kQuit,        // end the program at once, saving nothing
     kOpenDialog,  // record the line, then open `dialog`
     kOpen,        // open `target` (an address or a program), then record the line
-    kRunPath,     // record the line, then start `target` in `folder`
+    kRunPath,     // start `target` in `folder` (empty: it cannot be entered)
+    kStart,       // start the program `target` with `arguments` in `folder`
   };
   Kind kind = Kind::kNothing;
   Dialog dialog = Dialog::kHelp;
   std::string target;
-  // kRunPath: the folder to start in; empty when it cannot be entered.
+  std::vector<std::string> arguments;
+  // kRunPath, kStart: the folder to start in.
   std::string folder;
   // kNothing: the status text for a drive path that does not exist.
   std::string status;
@@ -35,9 +38,21 @@ struct Command {
 
 // Built-in words, web addresses by prefix and by ending, drive paths, and
 // bare program names in the two Windows folders, in that order, all on the
-// line with the letters A to Z made small.
+// line with the letters A to Z made small; then, as typed, the system's own
+// paths (absolute or from ~, a program among them with its arguments) and
+// programs on PATH with arguments. From the drive paths on, environment
+// variables in the line are expanded first.
 Command DispatchCommand(const std::string& text, const SettingsState& settings,
                         sys::FileSystem& files);
+
+// $NAME, ${NAME} and %NAME% replaced by the variable's value, and a leading
+// ~ (alone or before "/") by the home folder; an unknown variable stays as
+// typed.
+std::string ExpandVariables(const std::string& text);
+
+// The words of a line as a user means them: blanks separate, double and
+// single quotes group (and are dropped); nothing else is special.
+std::vector<std::string> SplitWords(const std::string& line);
 
 // Puts a backslash after a drive letter and its colon: d gives d:\, c: gives
 // c:\, c:games gives c:\games; c:\games stays. Never given empty text.
@@ -49,8 +64,9 @@ std::string NormalizeDrivePath(const std::string& p);
 std::string FolderOfTarget(sys::FileSystem& files, const std::string& p);
 
 // Whether a text may be stored as a quickcommand's target: a drive path
-// whose folder exists, or a web address starting with http://, https:// or
-// www. (in small letters).
+// whose folder exists, a web address starting with http://, https:// or
+// www. (in small letters), a system path whose folder exists, or a program
+// (a path or a name on PATH) with its arguments.
 bool IsValidTarget(sys::FileSystem& files, const std::string& s);
 
 }  // namespace tarvolin

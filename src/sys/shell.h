@@ -1,18 +1,27 @@
 // Opening files, folders, programs and web addresses the way the desktop
-// does on a double-click.
+// does on a double-click, and starting programs with arguments. Never
+// through a shell; nothing is waited for.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tarvolin::sys {
 
 class Shell {
  public:
   virtual ~Shell() = default;
-  // Opens the target with the verb "Open", no parameters and no directory, so
-  // what starts inherits this process's current directory. Returns at once;
-  // a failure to open is not reported.
-  virtual void Open(const std::string& target) = 0;
+
+  // Opens the target (a path, a folder or a web address) with the verb
+  // "Open", no parameters and no directory, so what starts inherits this
+  // process's current directory. Empty text when it was handed over, else
+  // why not.
+  virtual std::string Open(const std::string& target) = 0;
+
+  // Starts `program`, a path in the system's form, with `arguments` in
+  // `folder`. Empty text when it started, else why not.
+  virtual std::string Start(const std::string& program, const std::vector<std::string>& arguments,
+                            const std::string& folder) = 0;
 };
 
 }  // namespace tarvolin::sys

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <locale>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -30,47 +32,75 @@ char FoldAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool IsContinuationByte(char c) {
-  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
 bool HasWildcards(std::string_view name) {
   return name.find_first_of("*?") != name.npos;
 }
 
-// '*' stands for any run of characters, '?' for exactly one (a whole UTF-8
-// sequence); letters compare without regard to ASCII case.
-bool GlobMatch(std::string_view pattern, std::string_view name) {
+// A name as code points folded the way Windows compares names: every letter
+// that has a small form takes it (simple case folding, not only A to Z).
+// Bytes that are not UTF-8 keep a value of their own, so they still compare
+// only with themselves.
+std::u32string Folded(std::string_view name) {
+  static const std::locale utf8 = [] {
+    try {
+      return std::locale("C.UTF-8");
+    } catch (const std::runtime_error&) {
+      return std::locale::classic();
+    }
+  }();
+  const auto& ctype = std::use_facet<std::ctype<wchar_t>>(utf8);
+  std::u32string folded;
+  for (std::size_t i = 0; i < name.size();) {
+    const auto lead = static_cast<unsigned char>(name[i]);
+    const std::size_t length = lead < 0x80    ? 1
+                               : lead >= 0xF0 ? 4
+                               : lead >= 0xE0 ? 3
+                               : lead >= 0xC2 ? 2
+                                              : 0;
+    char32_t code = lead;
+    bool valid = length > 0 && i + length <= name.size();
+    if (valid && length > 1) {
+      code = lead & (0x7F >> length);
+      for (std::size_t k = 1; k < length && valid; ++k) {
+        const auto next = static_cast<unsigned char>(name[i + k]);
+        valid = (next & 0xC0) == 0x80;
+        code = (code << 6) | (next & 0x3F);
+      }
+    }
+    if (!valid) {
+      folded += static_cast<char32_t>(0x110000 + lead);
+      ++i;
+      continue;
+    }
+    folded += static_cast<char32_t>(ctype.tolower(static_cast<wchar_t>(code)));
+    i += length;
+  }
+  return folded;
+}
+
+// '*' stands for any run of characters, '?' for exactly one; names compare
+// folded.
+bool GlobMatch(std::u32string_view pattern, std::u32string_view name) {
   std::size_t p = 0;
   std::size_t n = 0;
-  std::size_t star = std::string_view::npos;
+  std::size_t star = std::u32string_view::npos;
   std::size_t mark = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '?') {
+    if (p < pattern.size() &&
+        (pattern[p] == U'?' || (pattern[p] != U'*' && pattern[p] == name[n]))) {
       ++p;
       ++n;
-      while (n < name.size() && IsContinuationByte(name[n])) {
-        ++n;
-      }
-    } else if (p < pattern.size() && pattern[p] != '*' &&
-               FoldAscii(pattern[p]) == FoldAscii(name[n])) {
-      ++p;
-      ++n;
-    } else if (p < pattern.size() && pattern[p] == '*') {
+    } else if (p < pattern.size() && pattern[p] == U'*') {
       star = p++;
       mark = n;
-    } else if (star != std::string_view::npos) {
+    } else if (star != std::u32string_view::npos) {
       p = star + 1;
-      ++mark;
-      while (mark < name.size() && IsContinuationByte(name[mark])) {
-        ++mark;
-      }
-      n = mark;
+      n = ++mark;
     } else {
       return false;
     }
   }
-  while (p < pattern.size() && pattern[p] == '*') {
+  while (p < pattern.size() && pattern[p] == U'*') {
     ++p;
   }
   return p == pattern.size();
@@ -79,17 +109,17 @@ bool GlobMatch(std::string_view pattern, std::string_view name) {
 // As the Windows search does, a pattern ending in ".*" also takes names
 // without that extension, so "*.*" matches every name.
 bool NameMatches(std::string_view pattern, std::string_view name) {
-  if (GlobMatch(pattern, name)) {
+  const std::u32string folded = Folded(pattern);
+  const std::u32string_view whole = folded;
+  if (GlobMatch(whole, Folded(name))) {
     return true;
   }
-  return pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&
-         GlobMatch(pattern.substr(0, pattern.size() - 2), name);
+  return whole.size() >= 2 && whole.substr(whole.size() - 2) == U".*" &&
+         GlobMatch(whole.substr(0, whole.size() - 2), Folded(name));
 }
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return FoldAscii(x) == FoldAscii(y);
-         });
+  return Folded(a) == Folded(b);
 }
 
 // "folder/name"; an empty folder stands for the current one.

@@ -1,5 +1,7 @@
 #include "sys/posix/posix_shell.h"
 
+#include "sys/environment.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -10,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -33,30 +36,6 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     }
   }
   return true;
-}
-
-// The file a program name stands for: a name with a "/" is a path already;
-// a bare name is looked up on PATH (empty entries, meaning the current
-// folder, are skipped). Empty when nothing is found.
-std::string FindProgram(const std::string& program) {
-  if (program.find('/') != std::string::npos) {
-    return program;
-  }
-  const char* path = std::getenv("PATH");
-  std::string_view dirs = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
-  while (!dirs.empty()) {
-    const std::size_t end = std::min(dirs.find(':'), dirs.size());
-    if (end > 0) {
-      const std::string candidate = std::string(dirs.substr(0, end)) + "/" + program;
-      struct stat st {};
-      if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-          ::access(candidate.c_str(), X_OK) == 0) {
-        return candidate;
-      }
-    }
-    dirs.remove_prefix(std::min(end + 1, dirs.size()));
-  }
-  return {};
 }
 
 // A descriptor closed on exec and kept clear of 0, 1 and 2, which the child
@@ -108,7 +87,8 @@ void Report(int fd, int error) {
 // Runs in the first child, between fork and exec: async-signal-safe calls
 // only. It leaves the session, forks the program's process and exits at
 // once, so the program is adopted by init and never waited for by us.
-[[noreturn]] void StartGrandchild(const char* path, char* const* argv, int report) {
+[[noreturn]] void StartGrandchild(const char* path, char* const* argv, const char* folder,
+                                  int report) {
   ::setsid();
   const int null = ::open("/dev/null", O_RDONLY);
   if (null > 0) {
@@ -127,6 +107,10 @@ void Report(int fd, int error) {
     sigset_t none;
     ::sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (folder != nullptr && ::chdir(folder) != 0) {
+      Report(report, errno);
+      ::_exit(127);
+    }
     ::execv(path, argv);
     Report(report, errno);
     ::_exit(127);
@@ -137,52 +121,68 @@ void Report(int fd, int error) {
   ::_exit(0);
 }
 
+// Whether a file the user may execute is a program: an ELF binary or a
+// script with a "#!" line. Documents on file systems that mark every file
+// executable (vfat, NTFS, network shares) are not.
+bool IsProgram(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    return false;
+  }
+  char head[4] = {};
+  const ssize_t got = ::read(fd, head, sizeof head);
+  ::close(fd);
+  return (got >= 4 && head[0] == '\x7f' && head[1] == 'E' && head[2] == 'L' && head[3] == 'F') ||
+         (got >= 2 && head[0] == '#' && head[1] == '!');
+}
+
 }  // namespace
 
 PosixShell::PosixShell(const FileSystem& files, std::string opener)
     : files_(files), opener_(std::move(opener)) {}
 
-void PosixShell::Open(const std::string& target) {
+std::string PosixShell::Opener(const std::string& argument) {
+  const std::string opener = opener_.find('/') != std::string::npos ? opener_ : FindOnPath(opener_);
+  if (opener.empty()) {
+    return "The desktop's opener, " + opener_ + ", is not installed.";
+  }
+  return SpawnDetached(opener, {argument}, "");
+}
+
+std::string PosixShell::Open(const std::string& target) {
   if (StartsWithIgnoringCase(target, "http://") || StartsWithIgnoringCase(target, "https://")) {
-    SpawnDetached(opener_, {target});
-    return;
+    return Opener(target);
   }
   if (StartsWithIgnoringCase(target, "www.")) {
-    SpawnDetached(opener_, {"http://" + target});
-    return;
+    return Opener("http://" + target);
   }
   std::string path = files_.NativePath(target);
-  if (path.empty()) {
-    return;
-  }
   // A relative path must not be taken for a program on PATH, nor for an
   // option of the opener.
-  if (path[0] != '/') {
+  if (!path.empty() && path[0] != '/') {
     path = "./" + path;
   }
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
-    return;
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) {
+    return target + " does not exist.";
   }
-  if (S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0) {
-    SpawnDetached(path, {});
-  } else {
-    SpawnDetached(opener_, {path});
+  if (S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0 && IsProgram(path)) {
+    return SpawnDetached(path, {}, "");
   }
+  return Opener(path);
 }
 
-bool SpawnDetached(const std::string& program, const std::vector<std::string>& arguments) {
-  if (program.empty()) {
-    return false;
-  }
-  const std::string path = FindProgram(program);
-  if (path.empty()) {
-    return false;
-  }
+std::string PosixShell::Start(const std::string& program, const std::vector<std::string>& arguments,
+                              const std::string& folder) {
+  return SpawnDetached(program, arguments, folder);
+}
+
+std::string SpawnDetached(const std::string& path, const std::vector<std::string>& arguments,
+                          const std::string& folder) {
   // Everything the child needs is built here: after fork it may not allocate.
   std::vector<std::string> words;
   words.reserve(arguments.size() + 1);
-  words.push_back(program);
+  words.push_back(path);
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   argv.reserve(words.size() + 1);
@@ -193,17 +193,19 @@ bool SpawnDetached(const std::string& program, const std::vector<std::string>& a
 
   int report[2];
   if (!MakeReportPipe(report)) {
-    return false;
+    return std::strerror(errno);
   }
   const pid_t child = ::fork();
   if (child == 0) {
     ::close(report[0]);
-    StartGrandchild(path.c_str(), argv.data(), report[1]);
+    StartGrandchild(path.c_str(), argv.data(), folder.empty() ? nullptr : folder.c_str(),
+                    report[1]);
   }
+  const int forkError = errno;
   ::close(report[1]);
   if (child < 0) {
     ::close(report[0]);
-    return false;
+    return std::strerror(forkError);
   }
   int status = 0;
   while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
@@ -214,7 +216,7 @@ bool SpawnDetached(const std::string& program, const std::vector<std::string>& a
     got = ::read(report[0], &error, sizeof error);
   } while (got < 0 && errno == EINTR);
   ::close(report[0]);
-  return got == 0;
+  return got == 0 ? std::string() : path + ": " + std::strerror(error);
 }
 
 }  // namespace tarvolin::sys

@@ -16,16 +16,24 @@ class PosixShell : public Shell {
   // `opener` is the program (found on PATH) that opens documents, folders
   // and web addresses.
   explicit PosixShell(const FileSystem& files, std::string opener = "xdg-open");
-  void Open(const std::string& target) override;
+  // An executable file starts directly only when it is a program (an ELF
+  // binary or a "#!" script); other files, folders and web addresses go to
+  // the opener.
+  std::string Open(const std::string& target) override;
+  std::string Start(const std::string& program, const std::vector<std::string>& arguments,
+                    const std::string& folder) override;
 
  private:
+  std::string Opener(const std::string& argument);
+
   const FileSystem& files_;
   std::string opener_;
 };
 
-// Starts the program with the given arguments, detached, in the current
-// directory, without a shell; no child is left as a zombie. False when the
-// program could not be started.
-bool SpawnDetached(const std::string& program, const std::vector<std::string>& arguments);
+// Starts the program at `path` with the given arguments, detached, in
+// `folder` (the current one when empty), without a shell; no child is left
+// as a zombie. Empty text when it started, else why not.
+std::string SpawnDetached(const std::string& path, const std::vector<std::string>& arguments,
+                          const std::string& folder);
 
 }  // namespace tarvolin::sys

@@ -8,11 +8,37 @@
 
 namespace tarvolin::sys {
 
-void WindowsShell::Open(const std::string& target) {
-  const std::string file = ToSystemText(target);
-  // A failure (32 or less) is not reported: the caller counts the command as
-  // carried out either way.
-  ::ShellExecuteA(nullptr, "Open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+namespace {
+
+// ShellExecuteA gives a value above 32 on success.
+std::string Outcome(HINSTANCE result, const std::string& target) {
+  const auto code = reinterpret_cast<INT_PTR>(result);
+  return code > 32 ? std::string()
+                   : target + " could not be opened (error " + std::to_string(code) + ").";
+}
+
+}  // namespace
+
+std::string WindowsShell::Open(const std::string& target) {
+  return Outcome(::ShellExecuteA(nullptr, "Open", ToSystemText(target).c_str(), nullptr, nullptr,
+                                 SW_SHOWNORMAL),
+                 target);
+}
+
+std::string WindowsShell::Start(const std::string& program,
+                                const std::vector<std::string>& arguments,
+                                const std::string& folder) {
+  std::string parameters;
+  for (const std::string& argument : arguments) {
+    parameters += parameters.empty() ? "" : " ";
+    parameters +=
+        argument.find_first_of(" \t") == std::string::npos ? argument : "\"" + argument + "\"";
+  }
+  return Outcome(
+      ::ShellExecuteA(nullptr, "Open", ToSystemText(program).c_str(),
+                      ToSystemText(parameters).c_str(),
+                      folder.empty() ? nullptr : ToSystemText(folder).c_str(), SW_SHOWNORMAL),
+      program);
 }
 
 }  // namespace tarvolin::sys

@@ -1,8 +1,6 @@
 // Opening targets through the shell: ShellExecuteA with the verb "Open".
 #pragma once
 
-#include <string>
-
 #include "sys/shell.h"
 
 namespace tarvolin::sys {
@@ -10,8 +8,11 @@ namespace tarvolin::sys {
 class WindowsShell : public Shell {
  public:
   // No owner window, no parameters, no directory (what starts inherits this
-  // process's current directory), shown normally; the result is ignored.
-  void Open(const std::string& target) override;
+  // process's current directory), shown normally.
+  std::string Open(const std::string& target) override;
+  // The arguments are joined, each in double quotes where it holds a blank.
+  std::string Start(const std::string& program, const std::vector<std::string>& arguments,
+                    const std::string& folder) override;
 };
 
 }  // namespace tarvolin::sys

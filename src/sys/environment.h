@@ -1,0 +1,25 @@
+// The process environment as the command line uses it.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tarvolin::sys {
+
+// The value of an environment variable; nothing when it is not set.
+std::optional<std::string> Variable(const std::string& name);
+
+// The user's home folder: $HOME (%USERPROFILE% on Windows).
+std::string HomeFolder();
+
+// The program a bare name stands for: the first executable regular file of
+// that name in PATH's folders (empty entries, the current folder, skipped).
+// Empty when there is none, and always on Windows, where the Windows folders
+// play this role.
+std::string FindOnPath(const std::string& name);
+
+// Whether the file at a path in the system's form is a regular file the
+// user may execute. Always false on Windows.
+bool IsExecutableFile(const std::string& path);
+
+}  // namespace tarvolin::sys
