@@ -8,6 +8,7 @@
 
 #include "core/geometry.h"
 #include "online/online.h"
+#include "sys/environment.h"
 #include "ui/program_icon.h"
 
 namespace tarvolin {
@@ -194,6 +195,9 @@ void App::OnKey(int key) {
     case Qt::Key_F10:
       endProcess();
       break;
+    case Qt::Key_Tab:
+      CompleteWord();
+      break;
     default:
       break;
   }
@@ -219,6 +223,36 @@ void App::Submit() {
   }
   box.selectAll();
   commandHandled_ = false;
+}
+
+void App::CompleteWord() {
+  ui::CommandBox& box = bar_.Box();
+  WordCompletion& state = wordCompletion_;
+  if (!state.candidates.empty() && box.text() == state.shown) {
+    state.index = (state.index + 1) % state.candidates.size();
+  } else {
+    if (!programs_) {
+      programs_ = sys::ProgramsOnPath();
+    }
+    std::vector<std::string> names;
+    for (const QuickcommandEntry& entry : quickcommands_) {
+      names.push_back(entry.Name);
+    }
+    const int caret = box.cursorPosition();
+    const int start = static_cast<int>(box.text().lastIndexOf(QLatin1Char(' '), caret - 1)) + 1;
+    state.before = box.text().left(start);
+    state.after = box.text().mid(caret);
+    state.candidates = TabCandidates(ToUtf8(box.text().mid(start, caret - start)), names,
+                                     *programs_, system_.files);
+    state.index = 0;
+    if (state.candidates.empty()) {
+      return;
+    }
+  }
+  const QString candidate = FromUtf8(state.candidates[state.index]);
+  box.setText(state.before + candidate + state.after);
+  box.setCursorPosition(static_cast<int>(state.before.size() + candidate.size()));
+  state.shown = box.text();
 }
 
 void App::Record() {

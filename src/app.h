@@ -8,7 +8,9 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/history.h"
 #include "core/interpreter.h"
@@ -73,6 +75,9 @@ class App : public QObject {
  private:
   void OnKey(int key);
   void Submit();
+  // Tab: puts the first candidate in place of the word under the caret; a
+  // Tab right after shows the next one.
+  void CompleteWord();
   void CarryOut(const Command& command);
   void Record();
   void RollOutForm(Dialog dialog);
@@ -95,6 +100,17 @@ class App : public QObject {
   bool commandHandled_ = false;
   std::string statusMessage_;
   double lastEditTime_ = 0;
+  // Tab's candidates for the word between `before` and `after`, and the
+  // one in the box; a Tab while the box still shows it takes the next.
+  struct WordCompletion {
+    std::vector<std::string> candidates;
+    std::size_t index = 0;
+    QString before;
+    QString after;
+    QString shown;
+  } wordCompletion_;
+  // The programs on PATH, read at the first Tab.
+  std::optional<std::vector<std::string>> programs_;
 
   ui::CommandBar bar_;
   QTimer placeTimer_;

@@ -295,6 +295,22 @@ TEST_F(DriveTest, LinuxLines) {
   ::setenv("HOME", home.c_str(), 1);
 }
 
+TEST_F(DriveTest, TabCandidates) {
+  temp_.MakeFolder("Games/Saves");
+  temp_.Write(".hidden", "");
+  const std::string t = temp_.Path();
+  EXPECT_EQ(TabCandidates("c:\\ga", {}, {}, files_), Strings{"c:\\Games\\"});
+  EXPECT_EQ(TabCandidates("C:\\GAMES\\", {}, {}, files_),
+            (Strings{"C:\\GAMES\\Saves\\", "C:\\GAMES\\run.exe"}));
+  EXPECT_EQ(TabCandidates(t + "/Ga", {}, {}, files_), Strings{t + "/Games/"});
+  EXPECT_EQ(TabCandidates(t + "/ga", {}, {}, files_), Strings{});
+  EXPECT_EQ(TabCandidates(t + "/.h", {}, {}, files_), Strings{t + "/.hidden"});
+  EXPECT_EQ(TabCandidates(t + "/", {}, {}, files_).size(), 4u);
+  EXPECT_EQ(
+      TabCandidates("no", {"Notes", "x", "notes", "Notes"}, {"nohup", "note", "notes"}, files_),
+      (Strings{"Notes", "notes", "nohup", "note"}));
+}
+
 TEST(Quickcommands, FindAndRemove) {
   const Table table{{"t1", "word"}, {"t2", "Word"}, {"t3", "word"}};
   EXPECT_EQ(FindQuickcommand(table, "WORD", false), &table[0]);

@@ -3,6 +3,7 @@
 // the file dialog answered in advance, real files in a temporary folder
 // mapped as drive C, and a shell that records what it was asked to open.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -203,6 +205,25 @@ TEST_F(GuiTest, UpAndDownBrowseTheHistoryAndAPauseCompletesTheLine) {
   // Typing on replaces the proposal.
   QTest::keyClicks(&Box(), "x");
   EXPECT_EQ(Box().text(), "c:\\gax");
+}
+
+TEST_F(GuiTest, TabCompletesTheWordUnderTheCaretAndCyclesThroughTheCandidates) {
+  temp_.Write("prog/files.cfg", "www.x.org\r\nplay\r\nwww.y.org\r\nplan\r\n");
+  ::chmod(temp_.Write("bin/plot", "#!/bin/sh\n").c_str(), 0755);
+  const std::string path = std::getenv("PATH");
+  ::setenv("PATH", (temp_ / "bin").c_str(), 1);
+  Start();
+  QTest::keyClicks(&Box(), "run pl x");
+  Box().setCursorPosition(6);
+  for (const char* shown : {"run play x", "run plan x", "run plot x", "run play x"}) {
+    QTest::keyClick(&Box(), Qt::Key_Tab);
+    EXPECT_EQ(Box().text(), shown);
+    EXPECT_EQ(Box().cursorPosition(), 8);
+  }
+  ::setenv("PATH", path.c_str(), 1);
+  Box().setText("c:\\ga");
+  QTest::keyClick(&Box(), Qt::Key_Tab);
+  EXPECT_EQ(Box().text(), "c:\\Games\\");
 }
 
 TEST_F(GuiTest, TheEditorAddsAsksRemovesAndSavesWhenItCloses) {

@@ -241,6 +241,48 @@ Command DispatchCommand(const std::string& text, const SettingsState& settings,
   return expanded.front() == '/' ? SystemPath(expanded, files) : ProgramOnPath(expanded);
 }
 
+std::vector<std::string> TabCandidates(const std::string& word,
+                                       const std::vector<std::string>& names,
+                                       const std::vector<std::string>& programs,
+                                       sys::FileSystem& files) {
+  std::vector<std::string> candidates;
+  const bool drive = IsDrivePath(sys::LowerAscii(word.substr(0, 2))) && word.size() >= 2;
+  const bool system = !word.empty() && (word.front() == '/' || word.front() == '~');
+  if (drive || system) {
+    // The folder part as typed, the name begun after it.
+    const std::size_t cut = word.find_last_of(drive ? "\\/:" : "/");
+    const std::string folder = cut == std::string::npos ? word + "/" : word.substr(0, cut + 1);
+    const std::string begun = cut == std::string::npos ? "" : word.substr(cut + 1);
+    const std::string listed = ExpandVariables(drive ? NormalizeDrivePath(folder) : folder);
+    for (const std::string& entry : files.ListFolder(listed)) {
+      const bool match = drive ? sys::LowerAscii(entry).rfind(sys::LowerAscii(begun), 0) == 0
+                               : entry.rfind(begun, 0) == 0;
+      if (match && (entry.front() != '.' || begun.rfind('.', 0) == 0)) {
+        const bool isFolder = !files
+                                   .FirstMatchingEntry(listed + entry + (drive ? "\\" : "/"),
+                                                       sys::kAttrDirectory | sys::kAttrHidden)
+                                   .empty();
+        candidates.push_back(folder + entry + (isFolder ? (drive ? "\\" : "/") : ""));
+      }
+    }
+    return candidates;
+  }
+  const std::string folded = sys::LowerAscii(word);
+  for (const std::string& name : names) {
+    if (!name.empty() && sys::LowerAscii(name).rfind(folded, 0) == 0 &&
+        std::find(candidates.begin(), candidates.end(), name) == candidates.end()) {
+      candidates.push_back(name);
+    }
+  }
+  for (const std::string& program : programs) {
+    if (program.rfind(word, 0) == 0 &&
+        std::find(candidates.begin(), candidates.end(), program) == candidates.end()) {
+      candidates.push_back(program);
+    }
+  }
+  return candidates;
+}
+
 std::string NormalizeDrivePath(const std::string& p) {
   if (p.size() == 1) {
     return p + ":\\";

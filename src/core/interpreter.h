@@ -54,6 +54,17 @@ std::string ExpandVariables(const std::string& text);
 // single quotes group (and are dropped); nothing else is special.
 std::vector<std::string> SplitWords(const std::string& line);
 
+// What Tab may put in place of `word`, the word under the caret, in order:
+// for a path (a drive path, or one from / or ~) the entries of its folder
+// that begin with its last name, folders with their separator after them;
+// otherwise the quickcommand names (letters A to Z folded) and the programs
+// in `programs` that begin with it. Hidden entries only for a name that
+// begins with ".".
+std::vector<std::string> TabCandidates(const std::string& word,
+                                       const std::vector<std::string>& names,
+                                       const std::vector<std::string>& programs,
+                                       sys::FileSystem& files);
+
 // Puts a backslash after a drive letter and its colon: d gives d:\, c: gives
 // c:\, c:games gives c:\games; c:\games stays. Never given empty text.
 std::string NormalizeDrivePath(const std::string& p);

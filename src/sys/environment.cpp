@@ -5,6 +5,7 @@
 #include <string_view>
 
 #ifndef _WIN32
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -31,7 +32,34 @@ std::string FindOnPath(const std::string&) {
 bool IsExecutableFile(const std::string&) {
   return false;
 }
+
+std::vector<std::string> ProgramsOnPath() {
+  return {};
+}
 #else
+std::vector<std::string> ProgramsOnPath() {
+  std::vector<std::string> names;
+  const std::string path = Variable("PATH").value_or("/usr/local/bin:/usr/bin:/bin");
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    const std::size_t end = std::min(path.find(':', start), path.size());
+    if (DIR* dir = end > start ? ::opendir(path.substr(start, end - start).c_str()) : nullptr) {
+      while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != ".." &&
+            IsExecutableFile(path.substr(start, end - start) + "/" + name)) {
+          names.push_back(name);
+        }
+      }
+      ::closedir(dir);
+    }
+    start = end + 1;
+  }
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  return names;
+}
+
 bool IsExecutableFile(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;

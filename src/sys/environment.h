@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarvolin::sys {
 
@@ -17,6 +18,10 @@ std::string HomeFolder();
 // Empty when there is none, and always on Windows, where the Windows folders
 // play this role.
 std::string FindOnPath(const std::string& name);
+
+// The names of the programs in PATH's folders, sorted, each once. Empty on
+// Windows.
+std::vector<std::string> ProgramsOnPath();
 
 // Whether the file at a path in the system's form is a regular file the
 // user may execute. Always false on Windows.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tarvolin::sys {
 
@@ -25,6 +26,10 @@ class FileSystem {
   // are neither hidden, system nor folders always match; the others only
   // when their kind is in `attributes`.
   virtual std::string FirstMatchingEntry(const std::string& pattern, unsigned attributes) = 0;
+
+  // The names in a folder (a drive path or the system's own), without "."
+  // and "..", in byte order; empty when it cannot be read.
+  virtual std::vector<std::string> ListFolder(const std::string& folder) const = 0;
 
   // Makes the folder the current directory; false when that fails.
   virtual bool SetCurrentFolder(const std::string& path) = 0;

@@ -9,6 +9,14 @@
 
 namespace tarvolin::ui {
 
+bool CommandBox::event(QEvent* event) {
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Tab) {
+    emit KeyDown(Qt::Key_Tab);
+    return true;
+  }
+  return QLineEdit::event(event);
+}
+
 void CommandBox::keyPressEvent(QKeyEvent* event) {
   emit KeyDown(event->key());
   QLineEdit::keyPressEvent(event);

@@ -18,6 +18,8 @@ class CommandBox : public QLineEdit {
   void KeyDown(int key);
 
  protected:
+  // Tab stays in the box: it completes the word under the caret.
+  bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
 };

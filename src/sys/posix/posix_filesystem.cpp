@@ -373,6 +373,12 @@ bool PosixFileSystem::SetCurrentFolder(const std::string& path) {
   return !native.empty() && ::chdir(native.c_str()) == 0;
 }
 
+std::vector<std::string> PosixFileSystem::ListFolder(const std::string& folder) const {
+  const std::string native = NativePath(folder);
+  return native.empty() ? std::vector<std::string>()
+                        : ListNames(native).value_or(std::vector<std::string>());
+}
+
 std::string PosixFileSystem::NativePath(const std::string& path) const {
   if (path.empty()) {
     return {};

@@ -18,6 +18,7 @@ class PosixFileSystem : public FileSystem {
   static std::string ExecutableFolder();
 
   std::string FirstMatchingEntry(const std::string& pattern, unsigned attributes) override;
+  std::vector<std::string> ListFolder(const std::string& folder) const override;
   bool SetCurrentFolder(const std::string& path) override;
   std::string ProgramFolder() const override { return programFolder_; }
   std::string NativePath(const std::string& path) const override;

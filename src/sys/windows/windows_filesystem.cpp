@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "sys/text.h"
@@ -86,6 +87,29 @@ std::string WindowsFileSystem::FirstMatchingEntry(const std::string& pattern, un
   } while (::FindNextFileA(search, &entry));
   ::FindClose(search);
   return FromSystemText(name);
+}
+
+std::vector<std::string> WindowsFileSystem::ListFolder(const std::string& folder) const {
+  std::vector<std::string> names;
+  if (!FitsACall(folder)) {
+    return names;
+  }
+  const bool separated = IsSeparator(folder.back());
+  WIN32_FIND_DATAA entry{};
+  const HANDLE search =
+      ::FindFirstFileA(ToSystemText(folder + (separated ? "*" : "\\*")).c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) {
+    return names;
+  }
+  do {
+    const std::string name = entry.cFileName;
+    if (name != "." && name != "..") {
+      names.push_back(FromSystemText(name));
+    }
+  } while (::FindNextFileA(search, &entry));
+  ::FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 bool WindowsFileSystem::SetCurrentFolder(const std::string& path) {

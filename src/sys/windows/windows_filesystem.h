@@ -18,6 +18,7 @@ class WindowsFileSystem : public FileSystem {
   // FindFirstFileA and FindNextFileA; a pattern ending in a separator
   // searches the folder's contents, as if "*" followed.
   std::string FirstMatchingEntry(const std::string& pattern, unsigned attributes) override;
+  std::vector<std::string> ListFolder(const std::string& folder) const override;
   bool SetCurrentFolder(const std::string& path) override;
   std::string ProgramFolder() const override { return programFolder_; }
   // Drive paths are already the system's own.
