@@ -208,7 +208,7 @@ TEST_F(GuiTest, UpAndDownBrowseTheHistoryAndAPauseCompletesTheLine) {
 }
 
 TEST_F(GuiTest, TabCompletesTheWordUnderTheCaretAndCyclesThroughTheCandidates) {
-  temp_.Write("prog/files.cfg", "www.x.org\r\nplay\r\nwww.y.org\r\nplan\r\n");
+  temp_.Write("prog/files.cfg", "www.x.org\r\nplay\r\nwww.y.org\r\nplan\r\nwww.z.org\r\nplot\r\n");
   ::chmod(temp_.Write("bin/plot", "#!/bin/sh\n").c_str(), 0755);
   const std::string path = std::getenv("PATH");
   ::setenv("PATH", (temp_ / "bin").c_str(), 1);
@@ -220,6 +220,12 @@ TEST_F(GuiTest, TabCompletesTheWordUnderTheCaretAndCyclesThroughTheCandidates) {
     EXPECT_EQ(Box().text(), shown);
     EXPECT_EQ(Box().cursorPosition(), 8);
   }
+  // A quickcommand named like a program wins; the program gets its words.
+  Run("plot");
+  Run("plot -x 'a b'");
+  EXPECT_EQ(Opened(), (std::vector<RecordingShell::Call>{
+                          {"www.z.org", temp_ / "prog"},
+                          {temp_ / "bin/plot" + " -x a b", std::getenv("HOME")}}));
   ::setenv("PATH", path.c_str(), 1);
   Box().setText("c:\\ga");
   QTest::keyClick(&Box(), Qt::Key_Tab);
