@@ -210,6 +210,12 @@ void App::Submit() {
   }
   statusMessage_ = kUnknownCommandText;
   box.setText(FromUtf8(TrimSpaces(ToUtf8(box.text()))));
+  // A longer line is refused as a whole, never cut and run.
+  if (box.text().size() > kMaxLineLength) {
+    ShowStatus(QLatin1String(kLineTooLongStatus));
+    commandHandled_ = false;
+    return;
+  }
   // A quickcommand runs its target; when that runs nothing, the line itself
   // is tried next. A carried-out command has emptied the box.
   if (const QuickcommandEntry* entry =

@@ -1,5 +1,8 @@
 // files.cfg and tv.ini on disk: the quickcommand file's line ends and odd
 // shapes, saving and reading back, and the settings through the INI store.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -193,6 +196,38 @@ TEST_F(SettingsFileTest, LongValueIsCut) {
   temp_.Write("tv.ini", "[Tarvolin]\r\nWebExtensions=" + value + "\r\n");
   ASSERT_TRUE(Load());
   EXPECT_EQ(settings_.WebExtensionList, std::vector<std::string>{"." + value.substr(0, 254)});
+}
+
+// Saves keep what they should: the old file's permission bits, the other
+// processes' temporary files, and all or none of the options' keys.
+TEST(Saves, KeepPermissionsAndOtherProcessesFilesAndWriteAllKeysOrNone) {
+  TempFolder temp;
+  const std::string cfg = temp.Write("files.cfg", "\r\n\r\n");
+  const std::string ini = temp.Write("tv.ini", "[Tarvolin]\r\nloca=4\r\n");
+  ::chmod(cfg.c_str(), 0600);
+  ::chmod(ini.c_str(), 0640);
+  // One temporary file of a process that has ended, one of this one's parent.
+  temp.Write("files.cfg.tmp-999999999~", "left");
+  const std::string alive = "files.cfg.tmp-" + std::to_string(::getppid()) + "~";
+  temp.Write(alive, "busy");
+  Table table{{"www.x.org", "x"}};
+  std::string error;
+  ASSERT_TRUE(SaveQuickcommands(table, true, cfg, &error)) << error;
+  sys::IniStore profile;
+  SettingsState settings;
+  settings.CornerCode = 2;
+  ASSERT_TRUE(WriteOptions(settings, "com", profile, ini));
+  struct stat st {};
+  ASSERT_EQ(::stat(cfg.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  ASSERT_EQ(::stat(ini.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_FALSE(temp.Exists("files.cfg.tmp-999999999~"));
+  EXPECT_EQ(temp.Read(alive), "busy");
+
+  const std::string before = temp.Read("tv.ini");
+  EXPECT_FALSE(profile.WriteAll("Tarvolin", {{"loca", "1"}, {"WebExtensions", "a\nb"}}, ini));
+  EXPECT_EQ(temp.Read("tv.ini"), before);
 }
 
 }  // namespace

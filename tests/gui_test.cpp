@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -143,6 +144,17 @@ TEST_F(GuiTest, WhatFailsToStartIsReportedAndTheLineStays) {
   ExpectStatus("c:\\games\\run.exe");
   EXPECT_EQ(prompter_.Asked(), QStringList{"Tarvolin: c:\\games\\run.exe: Exec format error -> "});
   EXPECT_EQ(app_->History().entries, std::vector<std::string>{""});
+}
+
+TEST_F(GuiTest, ALineLongerThanTheBarRunsIsRefusedWhole) {
+  Start();
+  const QString line = "c:\\games\\run.exe " + QString(40000, 'x');
+  QApplication::clipboard()->setText(line);
+  QTest::keyClick(&Box(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Box().text(), line);
+  QTest::keyClick(&Box(), Qt::Key_Return);
+  ExpectStatus("-::Line too long::-");
+  EXPECT_TRUE(Opened().empty());
 }
 
 TEST_F(GuiTest, FunctionKeysOpenTheDialogsAndEndTheProgram) {

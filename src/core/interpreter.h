@@ -13,6 +13,9 @@ namespace tarvolin {
 inline constexpr char kUnknownCommandText[] = "Unknown command (F1 for help)";
 inline constexpr char kPathNotFoundStatus[] = "-::Path not found::-";
 inline constexpr char kFileNotFoundStatus[] = "-::File not found::-";
+inline constexpr char kLineTooLongStatus[] = "-::Line too long::-";
+// The longest line the bar runs, in characters.
+inline constexpr int kMaxLineLength = 32767;
 
 // The dialogs that unroll out of the bar.
 enum class Dialog { kHelp, kEditor, kOptions, kHidden };

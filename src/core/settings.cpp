@@ -199,21 +199,6 @@ bool LoadSettings(SettingsState& settings, sys::ProfileStore& profile, sys::File
   return true;
 }
 
-namespace {
-
-// Writes the keys in the given order; every key is tried even after a
-// failure, and the result says whether all of them were written.
-bool WriteKeys(sys::ProfileStore& profile, const std::string& iniPath,
-               const std::vector<std::pair<const char*, std::string>>& keys) {
-  bool all = true;
-  for (const auto& [key, value] : keys) {
-    all = profile.Write(kSettingsSection, key, value, iniPath) && all;
-  }
-  return all;
-}
-
-}  // namespace
-
 bool WriteFirstRunSettings(SettingsState& settings, sys::ProfileStore& profile,
                            const std::string& iniPath) {
   settings.CornerCode = 4;
@@ -222,20 +207,22 @@ bool WriteFirstRunSettings(SettingsState& settings, sys::ProfileStore& profile,
   // In memory the endings stand in this order until the next start reads
   // the file's order back.
   settings.WebExtensionList = {".com", ".net", ".org"};
-  return WriteKeys(profile, iniPath,
-                   {{"loca", NumberText(settings.CornerCode)},
-                    {"AutoUpdate", NumberText(1)},
-                    {"CaseSensitive", NumberText(0)},
-                    {"WebExtensions", "com,org,net"}});
+  return profile.WriteAll(kSettingsSection,
+                          {{"loca", NumberText(settings.CornerCode)},
+                           {"AutoUpdate", NumberText(1)},
+                           {"CaseSensitive", NumberText(0)},
+                           {"WebExtensions", "com,org,net"}},
+                          iniPath);
 }
 
 bool WriteOptions(const SettingsState& settings, const std::string& webExtensionText,
                   sys::ProfileStore& profile, const std::string& iniPath) {
-  return WriteKeys(profile, iniPath,
-                   {{"loca", NumberText(settings.CornerCode)},
-                    {"CaseSensitive", NumberText(settings.CaseSensitive ? 1 : 0)},
-                    {"AutoUpdate", NumberText(settings.AutoUpdate ? 1 : 0)},
-                    {"WebExtensions", webExtensionText}});
+  return profile.WriteAll(kSettingsSection,
+                          {{"loca", NumberText(settings.CornerCode)},
+                           {"CaseSensitive", NumberText(settings.CaseSensitive ? 1 : 0)},
+                           {"AutoUpdate", NumberText(settings.AutoUpdate ? 1 : 0)},
+                           {"WebExtensions", webExtensionText}},
+                          iniPath);
 }
 
 }  // namespace tarvolin

@@ -8,8 +8,12 @@
 #include <iterator>
 #include <system_error>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -53,13 +57,55 @@ void SetError(std::string* error, const std::string& text) {
   }
 }
 
+namespace fs = std::filesystem;
+
 #ifndef _WIN32
-// Writes all bytes to a new file and flushes them to the disk.
-bool WriteAndSync(const std::filesystem::path& path, const std::string& bytes, std::string* error) {
+// The temporary file of a save: beside the file, named after it and the
+// saving process, so two processes never share one.
+fs::path TemporaryOf(const fs::path& file, long pid) {
+  fs::path temp = file;
+  temp += ".tmp-" + std::to_string(pid) + "~";
+  return temp;
+}
+
+// Removes what saves of this file by processes that no longer run left
+// behind (a crash between writing and renaming); a running process's
+// temporary file is left to it.
+void RemoveStaleTemporaries(const fs::path& file) {
+  const std::string prefix = file.filename().string() + ".tmp-";
+  std::error_code ec;
+  for (const auto& entry :
+       fs::directory_iterator(file.parent_path().empty() ? "." : file.parent_path(), ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(prefix, 0) != 0 || name.back() != '~') {
+      continue;
+    }
+    const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - 1);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos ||
+        digits.size() > 9) {
+      continue;
+    }
+    const auto pid = static_cast<pid_t>(std::stol(digits));
+    if (::kill(pid, 0) != 0 && errno == ESRCH) {
+      fs::remove(entry.path(), ec);
+    }
+  }
+}
+
+// Writes all bytes to a new file with the old file's permission bits (and
+// owner, where this process may set it), and flushes them to the disk.
+bool WriteAndSync(const fs::path& path, const std::string& bytes, const fs::path& old,
+                  std::string* error) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) {
     SetError(error, std::strerror(errno));
     return false;
+  }
+  struct stat st {};
+  if (::stat(old.c_str(), &st) == 0) {
+    // The owner first: changing it may clear set-id bits the mode then restores.
+    [[maybe_unused]] const int owned = ::fchown(fd, st.st_uid, st.st_gid);
+    ::fchmod(fd, st.st_mode & 07777);
   }
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -86,7 +132,16 @@ bool WriteAndSync(const std::filesystem::path& path, const std::string& bytes, s
   return true;
 }
 #else
-bool WriteAndSync(const std::filesystem::path& path, const std::string& bytes, std::string* error) {
+fs::path TemporaryOf(const fs::path& file, long pid) {
+  fs::path temp = file;
+  temp += ".tmp-" + std::to_string(pid) + "~";
+  return temp;
+}
+
+void RemoveStaleTemporaries(const fs::path&) {}
+
+bool WriteAndSync(const fs::path& path, const std::string& bytes, const fs::path&,
+                  std::string* error) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) {
     SetError(error, "the file could not be created");
@@ -105,7 +160,6 @@ bool WriteAndSync(const std::filesystem::path& path, const std::string& bytes, s
 }  // namespace
 
 bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string* error) {
-  namespace fs = std::filesystem;
   const fs::path target = PathOf(path);
   // Permissions and the link target of an existing file are kept by writing
   // beside the file the link points to.
@@ -117,10 +171,15 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
       real = target;
     }
   }
-  fs::path temp = real;
-  temp += ".tmp~";
+  RemoveStaleTemporaries(real);
+#ifdef _WIN32
+  const long pid = static_cast<long>(::GetCurrentProcessId());
+#else
+  const long pid = static_cast<long>(::getpid());
+#endif
+  const fs::path temp = TemporaryOf(real, pid);
   fs::remove(temp, ec);
-  if (!WriteAndSync(temp, bytes, error)) {
+  if (!WriteAndSync(temp, bytes, real, error)) {
     fs::remove(temp, ec);
     return false;
   }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tarvolin::sys {
 
@@ -23,6 +25,20 @@ class ProfileStore {
   // as needed and keeping every other line. False when nothing was written.
   virtual bool Write(const std::string& section, const std::string& key, const std::string& value,
                      const std::string& file) = 0;
+
+  // Writes the keys in this order. A store that can replaces the file once,
+  // so that a crash leaves either all the new values or none; the Windows
+  // profile functions write one key at a time. False when a key was not
+  // written.
+  virtual bool WriteAll(const std::string& section,
+                        const std::vector<std::pair<std::string, std::string>>& keys,
+                        const std::string& file) {
+    bool all = true;
+    for (const auto& [key, value] : keys) {
+      all = Write(section, key, value, file) && all;
+    }
+    return all;
+  }
 };
 
 }  // namespace tarvolin::sys

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <limits>
 
 #include "ui/x11_window_state.h"
 
@@ -34,6 +35,8 @@ CommandBar::CommandBar()
       box_(new CommandBox(this)) {
   setWindowTitle(QStringLiteral("Tarvolin"));
   setFixedSize(250, 19);
+  // Nothing typed or pasted is cut off; the bar refuses a line too long.
+  box_->setMaxLength(std::numeric_limits<int>::max());
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 1, 0);
   layout->addWidget(box_);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <system_error>
 
@@ -188,14 +189,17 @@ std::string IniStore::Read(const std::string& section, const std::string& key,
   return match->second.substr(0, kMaxProfileValueBytes);
 }
 
-bool IniStore::Write(const std::string& section, const std::string& key, const std::string& value,
-                     const std::string& fileName) {
+namespace {
+
+// The file's bytes with key=value set in section; nothing when the name or
+// value would not read back as itself, which is refused rather than written
+// in a shape that changes the file's meaning.
+std::optional<std::string> WithValue(const std::string& bytes, const std::string& section,
+                                     const std::string& key, const std::string& value) {
   const std::string sectionName(Trim(section));
   const std::string keyName(Trim(key));
-  // A name or value that would not read back as itself is refused rather
-  // than written in a shape that changes the file's meaning.
   if (HasLineBreak(sectionName) || HasLineBreak(value)) {
-    return false;
+    return std::nullopt;
   }
   const std::string header = "[" + sectionName + "]";
   const std::string keyLine = keyName + "=" + StoredValue(value);
@@ -204,9 +208,49 @@ bool IniStore::Write(const std::string& section, const std::string& key, const s
   if (keyName.empty() || HasLineBreak(keyName) || headerCheck.kind != LineKind::kSection ||
       headerCheck.name != sectionName || keyCheck.kind != LineKind::kKey ||
       keyCheck.name != keyName) {
-    return false;
+    return std::nullopt;
   }
+  const std::vector<Line> lines = SplitLines(bytes);
+  const SectionRange range = FindSection(bytes, lines, sectionName);
+  std::string updated;
+  if (!range.found) {
+    updated = bytes;
+    if (!lines.empty() && lines.back().end == lines.back().next) {
+      updated += kLineEnd;
+    }
+    return updated + header + kLineEnd + keyLine + kLineEnd;
+  }
+  std::size_t lastKey = range.header;
+  for (std::size_t i = range.header + 1; i < range.stop; ++i) {
+    const ParsedLine parsed = ParseLine(LineText(bytes, lines[i]));
+    if (parsed.kind != LineKind::kKey) {
+      continue;
+    }
+    if (SameName(parsed.name, keyName)) {
+      updated = bytes.substr(0, lines[i].begin + parsed.afterEquals) + StoredValue(value);
+      return updated.append(bytes, lines[i].end, std::string::npos);
+    }
+    lastKey = i;
+  }
+  const Line& after = lines[lastKey];
+  updated = bytes.substr(0, after.next);
+  if (after.end == after.next) {
+    updated += kLineEnd;
+  }
+  updated += keyLine + kLineEnd;
+  return updated.append(bytes, after.next, std::string::npos);
+}
 
+}  // namespace
+
+bool IniStore::Write(const std::string& section, const std::string& key, const std::string& value,
+                     const std::string& fileName) {
+  return WriteAll(section, {{key, value}}, fileName);
+}
+
+bool IniStore::WriteAll(const std::string& section,
+                        const std::vector<std::pair<std::string, std::string>>& keys,
+                        const std::string& fileName) {
   std::string bytes;
   std::error_code ec;
   if (!LoadFile(fileName, &bytes)) {
@@ -217,44 +261,14 @@ bool IniStore::Write(const std::string& section, const std::string& key, const s
     }
     bytes.clear();
   }
-
-  const std::vector<Line> lines = SplitLines(bytes);
-  const SectionRange range = FindSection(bytes, lines, sectionName);
-  std::string updated;
-  if (!range.found) {
-    updated = bytes;
-    if (!lines.empty() && lines.back().end == lines.back().next) {
-      updated += kLineEnd;
+  for (const auto& [key, value] : keys) {
+    const std::optional<std::string> updated = WithValue(bytes, section, key, value);
+    if (!updated) {
+      return false;
     }
-    updated += header + kLineEnd + keyLine + kLineEnd;
-  } else {
-    std::size_t lastKey = range.header;
-    bool replaced = false;
-    for (std::size_t i = range.header + 1; i < range.stop; ++i) {
-      const ParsedLine parsed = ParseLine(LineText(bytes, lines[i]));
-      if (parsed.kind != LineKind::kKey) {
-        continue;
-      }
-      if (SameName(parsed.name, keyName)) {
-        updated = bytes.substr(0, lines[i].begin + parsed.afterEquals) + StoredValue(value);
-        updated.append(bytes, lines[i].end, std::string::npos);
-        replaced = true;
-        break;
-      }
-      lastKey = i;
-    }
-    if (!replaced) {
-      const Line& after = lines[lastKey];
-      updated = bytes.substr(0, after.next);
-      if (after.end == after.next) {
-        updated += kLineEnd;
-      }
-      updated += keyLine + kLineEnd;
-      updated.append(bytes, after.next, std::string::npos);
-    }
+    bytes = *updated;
   }
-
-  return WriteFileReplacing(fileName, updated);
+  return WriteFileReplacing(fileName, bytes);
 }
 
 bool ReadIniSection(const std::string& fileName, const std::string& section,

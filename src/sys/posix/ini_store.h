@@ -16,6 +16,10 @@ class IniStore : public ProfileStore {
                    const std::string& file) override;
   bool Write(const std::string& section, const std::string& key, const std::string& value,
              const std::string& file) override;
+  // All the keys in one replacement of the file: all of them or none.
+  bool WriteAll(const std::string& section,
+                const std::vector<std::pair<std::string, std::string>>& keys,
+                const std::string& file) override;
 };
 
 // The key lines of one section, in file order, as (name, value) pairs read by
