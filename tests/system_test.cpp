@@ -146,6 +146,11 @@ TEST_P(ProfileStoreTest, ValuesReadBackAsWrittenCutTo254Bytes) {
     ASSERT_TRUE(profile_->Write("Tarvolin", "WebExtensions", value, file)) << value;
     EXPECT_EQ(profile_->Read("Tarvolin", "WebExtensions", file), value);
   }
+  // A quoted value with blanks around it reads back quoted.
+  if (GetParam() == Store::kOurs) {
+    ASSERT_TRUE(profile_->Write("Tarvolin", "WebExtensions", " \"a\" ", file));
+    EXPECT_EQ(profile_->Read("Tarvolin", "WebExtensions", file), "\"a\"");
+  }
   const std::string longValue(300, 'x');
   ASSERT_TRUE(profile_->Write("Tarvolin", "WebExtensions", longValue, file));
   EXPECT_EQ(profile_->Read("Tarvolin", "WebExtensions", file), longValue.substr(0, 254));

@@ -162,8 +162,11 @@ bool LoadFile(const std::string& fileName, std::string* bytes) {
 // The value as the file stores it. A value that itself is enclosed in a
 // pair of matching quotes gets one more pair, since reading removes one.
 std::string StoredValue(const std::string& value) {
-  if (Unquote(value).size() != value.size()) {
-    return value.front() + value + value.front();
+  // Reading trims the blanks around a value before it removes the quotes,
+  // so the check is made on the trimmed value (its blanks are not kept).
+  const std::string_view trimmed = Trim(value);
+  if (Unquote(trimmed).size() != trimmed.size()) {
+    return trimmed.front() + std::string(trimmed) + trimmed.front();
   }
   return value;
 }
