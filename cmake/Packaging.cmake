@@ -25,6 +25,8 @@ if(DEFINED CPACK_TARVOLIN_BUILD_DIR)
 endif()
 
 install(TARGETS tarvolin RUNTIME DESTINATION . COMPONENT program)
+# The HTTP client, loaded beside the program at its first online tick.
+install(TARGETS tarvolin_http LIBRARY DESTINATION . COMPONENT program)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/ReadMe.txt ${PROJECT_SOURCE_DIR}/docs/Changelog.txt
         DESTINATION . COMPONENT program)
 # An empty files.cfg is two empty lines, CR LF CR LF. Installing over a folder

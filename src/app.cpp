@@ -62,6 +62,8 @@ App::App(SystemServices system, ui::Prompter& prompter)
 }
 
 App::~App() {
+  // The services hold on to the client.
+  online_.reset();
   for (auto& dialog : dialogs_) {
     // Closing without the closing steps: nothing is saved.
     delete dialog.data();
@@ -95,19 +97,6 @@ void App::Start() {
   if (!dialogOpen) {
     bar_.raise();
     bar_.activateWindow();
-  }
-  if (system_.http != nullptr) {
-    OnlineConfig config;
-    config.baseAddress = UpdateServerBase(system_.profile, IniPath());
-    online_ = std::make_unique<OnlineServices>(
-        *system_.http, settings_, config,
-        [this](const std::string& text) { return prompter_.AskYesNo(&bar_, FromUtf8(text)); },
-        [this](const std::string& url) {
-          const std::string failure = system_.shell.Open(url);
-          if (!failure.empty()) {
-            prompter_.Inform(&bar_, FromUtf8(failure));
-          }
-        });
   }
   placeTimer_.start(750);
   onlineTimer_.start(55000);
@@ -147,6 +136,23 @@ void App::PlaceAndComplete() {
 }
 
 void App::RunOnlineServices() {
+  if (!online_ && system_.http) {
+    http_ = system_.http();
+    system_.http = nullptr;
+  }
+  if (!online_ && http_) {
+    OnlineConfig config;
+    config.baseAddress = UpdateServerBase(system_.profile, IniPath());
+    online_ = std::make_unique<OnlineServices>(
+        *http_, settings_, config,
+        [this](const std::string& text) { return prompter_.AskYesNo(&bar_, FromUtf8(text)); },
+        [this](const std::string& url) {
+          const std::string failure = system_.shell.Open(url);
+          if (!failure.empty()) {
+            prompter_.Inform(&bar_, FromUtf8(failure));
+          }
+        });
+  }
   if (online_) {
     online_->Tick();
   }

@@ -35,8 +35,9 @@ struct SystemServices {
   sys::FileSystem& files;
   sys::ProfileStore& profile;
   sys::Shell& shell;
-  // Without an HTTP client nothing goes online.
-  HttpClient* http = nullptr;
+  // Makes the HTTP client at the first online tick; without it, or when it
+  // gives none, nothing goes online.
+  std::function<std::unique_ptr<HttpClient>()> http;
 };
 
 class App : public QObject {
@@ -116,6 +117,7 @@ class App : public QObject {
   QTimer placeTimer_;
   QTimer onlineTimer_;
   std::unique_ptr<QSystemTrayIcon> tray_;
+  std::unique_ptr<HttpClient> http_;
   std::unique_ptr<OnlineServices> online_;
   QPointer<ui::ToolWindow> dialogs_[4];
 };

@@ -2,12 +2,13 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibrary>
+#include <cstdio>
+#include <memory>
 
 #include "app.h"
-#include "online/socket_http.h"
 #include "ui/program_icon.h"
 #include "ui/prompter.h"
-#include "ui/qt_ui_thread.h"
 
 #ifdef _WIN32
 #include "sys/windows/windows_filesystem.h"
@@ -43,10 +44,20 @@ int main(int argc, char* argv[]) {
   tarvolin::sys::IniStore profile;
   tarvolin::sys::PosixShell shell(files);
 #endif
-  tarvolin::ui::QtUiThread uiThread;
-  tarvolin::SocketHttpClient http(uiThread);
+  // The HTTP client lives in a module beside the program, loaded at the first
+  // online tick: start-up does not pay for Qt Network.
+  QLibrary module(QCoreApplication::applicationDirPath() + QStringLiteral("/tarvolin_http"));
+  const auto http = [&module]() -> std::unique_ptr<tarvolin::HttpClient> {
+    const auto create = reinterpret_cast<tarvolin::HttpClientFactory>(
+        module.resolve(tarvolin::kHttpClientFactoryName));
+    if (create == nullptr) {
+      std::fprintf(stderr, "tarvolin: no update check: %s\n", qPrintable(module.errorString()));
+      return nullptr;
+    }
+    return std::unique_ptr<tarvolin::HttpClient>(create());
+  };
   tarvolin::ui::Prompter prompter;
-  tarvolin::App bar({files, profile, shell, &http}, prompter);
+  tarvolin::App bar({files, profile, shell, http}, prompter);
   bar.Start();
   return QApplication::exec();
 }

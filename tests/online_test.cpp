@@ -12,11 +12,10 @@
 #include <vector>
 
 #include "online/online.h"
-#include "online/socket_http.h"
+#include "online/qt_http.h"
 #include "support/loopback_http_server.h"
 #include "support/temp_folder.h"
 #include "sys/posix/ini_store.h"
-#include "ui/qt_ui_thread.h"
 
 namespace tarvolin {
 namespace {
@@ -93,8 +92,7 @@ class OnlineTest : public ::testing::Test {
   char* argv_[1] = {const_cast<char*>("online_test")};
   QCoreApplication app_{argc_, argv_};
   testing::LoopbackHttpServer server_;
-  ui::QtUiThread uiThread_;
-  SocketHttpClient http_{uiThread_};
+  QtHttpClient http_;
   SettingsState settings_;
   std::unique_ptr<OnlineServices> online_;
   int offers_ = 0;
@@ -158,6 +156,9 @@ TEST_F(OnlineTest, TicksWhileTheRequestOrTheOfferIsOutStartNothing) {
   ASSERT_TRUE(PumpUntil([&] { return online_->UpdateChecked(); }, kWaitMs));
   EXPECT_EQ(offers_, 0);
   EXPECT_EQ(VersionFetches(), 1u);
+  // The request given up at its time-out leaves the server.
+  EXPECT_TRUE(
+      PumpUntil([&] { return server_.RequestsFor(kVersionPath).at(0).clientLeft; }, kWaitMs));
 
   server_.Serve(kVersionPath, {.body = "0.88"});
   Start();
@@ -237,8 +238,7 @@ class HttpClientTest : public ::testing::Test {
   char* argv_[1] = {const_cast<char*>("online_test")};
   QCoreApplication app_{argc_, argv_};
   testing::LoopbackHttpServer server_;
-  ui::QtUiThread uiThread_;
-  std::unique_ptr<SocketHttpClient> http_ = std::make_unique<SocketHttpClient>(uiThread_);
+  std::unique_ptr<QtHttpClient> http_ = std::make_unique<QtHttpClient>();
 };
 
 TEST_F(HttpClientTest, AnAnswerUpToTheBoundArrivesWholeOneByteMoreFails) {
@@ -265,18 +265,24 @@ TEST_F(HttpClientTest, AnAnswerUpToTheBoundArrivesWholeOneByteMoreFails) {
   }
 }
 
-TEST_F(HttpClientTest, RedirectsAreFollowedALoopIsGivenUp) {
+TEST_F(HttpClientTest, UpToFiveRedirectsAreFollowed) {
   server_.Serve("/moved", {.status = 302, .body = "elsewhere", .location = "/here?a=1"});
   server_.Serve("/here", {.body = "0.9"});
-  server_.Serve("/loop", {.status = 301, .body = "", .location = "loop"});
+  // A chain /r0 -> /r1 -> ... that never ends.
+  for (int i = 0; i < 8; ++i) {
+    server_.Serve("/r" + std::to_string(i),
+                  {.status = 301, .body = "", .location = "r" + std::to_string(i + 1)});
+  }
   const std::string base = server_.BaseAddress();
-  const auto results = GetAll({base + "moved", base + "loop"}, 100);
+  const auto results = GetAll({base + "moved", base + "r0"}, 100);
   EXPECT_TRUE(results[0].ok);
   EXPECT_EQ(results[0].body, "0.9");
-  ASSERT_EQ(server_.RequestsFor("/here").size(), 1u);
+  ASSERT_FALSE(server_.RequestsFor("/here").empty());
   EXPECT_EQ(server_.RequestsFor("/here")[0].target, "/here?a=1");
   EXPECT_FALSE(results[1].ok);
-  EXPECT_EQ(server_.RequestsFor("/loop").size(), 6u);  // the request and five redirects
+  Pump(300);
+  EXPECT_FALSE(server_.RequestsFor("/r5").empty());
+  EXPECT_TRUE(server_.RequestsFor("/r6").empty());
 }
 
 TEST_F(HttpClientTest, AnAddressCannotEndTheRequestLineOrAddHeaders) {
@@ -316,15 +322,26 @@ TEST_F(HttpClientTest, AGoneClientReportsNothingItsTimeOutStillEndsTheWait) {
 
 TEST_F(HttpClientTest, AddressesThatCannotBeFetchedRequestNothingAndFailLater) {
   const std::string port = std::to_string(server_.Port());
-  const auto results = GetAll({"", "ftp://127.0.0.1:" + port + "/x", "127.0.0.1:" + port + "/x",
-                               "http://", "https://127.0.0.1:" + port + "/x",
-                               "http://127.0.0.1:0/x", "http://127.0.0.1:99999/x", "http://[::1/x"},
-                              100);
+  const auto results =
+      GetAll({"", "ftp://127.0.0.1:" + port + "/x", "127.0.0.1:" + port + "/x", "http://",
+              "http://127.0.0.1:0/x", "http://127.0.0.1:99999/x", "http://[::1/x"},
+             100);
   for (const Result& result : results) {
     EXPECT_FALSE(result.ok);
   }
   Pump(200);
   EXPECT_TRUE(server_.Requests().empty());
+}
+
+TEST(RedirectAllowedTest, StaysOnHttpAndNeverLeadsFromAPublicHostToALocalOne) {
+  const QUrl publicHost("http://93.184.216.34/x");
+  EXPECT_TRUE(RedirectAllowed(publicHost, QUrl("https://example.org/y")));
+  EXPECT_TRUE(RedirectAllowed(QUrl("http://127.0.0.1/x"), QUrl("http://192.168.0.1:8/y")));
+  for (const char* to :
+       {"http://127.0.0.1/", "http://10.1.2.3/", "http://192.168.0.1/", "http://LocalHost/",
+        "http://[::1]/", "http://169.254.1.1/", "ftp://example.org/", "file:///etc/passwd"}) {
+    EXPECT_FALSE(RedirectAllowed(publicHost, QUrl(to))) << to;
+  }
 }
 
 }  // namespace

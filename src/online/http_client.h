@@ -14,7 +14,8 @@ class HttpClient {
   // ok is true only for a complete 2xx answer of at most maxBytes bytes; the
   // body is then the whole answer. A failed request (no connection, an HTTP
   // error status, the time-out, an answer larger than maxBytes, an address
-  // that is not http://) gives ok false and an empty body.
+  // that is not http:// or https://, a redirect it may not follow) gives ok
+  // false and an empty body.
   using Done = std::function<void(bool ok, const std::string& body)>;
 
   virtual ~HttpClient() = default;
@@ -32,5 +33,10 @@ class HttpClient {
   // "127.0.0.1".
   virtual std::string LocalIPv4Address() const = 0;
 };
+
+// Makes the HTTP client. The program gets it from a module of its own, loaded
+// at the first online tick, so that start-up does not load Qt Network.
+using HttpClientFactory = HttpClient* (*)();
+inline constexpr char kHttpClientFactoryName[] = "tarvolin_create_http_client";
 
 }  // namespace tarvolin

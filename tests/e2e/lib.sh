@@ -27,6 +27,8 @@ fail() {
 # desktop opener that notes what it was asked to open.
 mkdir -p "$dir" "$drive/Games" "$drive/Windows" "$work/bin"
 cp "$program" "$dir/tarvolin"
+# The HTTP client, a module the program loads from its own folder.
+cp "$(dirname "$program")"/libtarvolin_http.* "$dir/"
 cp "$root/docs/ReadMe.txt" "$root/docs/Changelog.txt" "$dir/"
 for exe in Games/run Windows/notepad; do
   printf '#!/bin/sh\npwd >"%s"\n' "$work/${exe#*/}.ran" >"$drive/$exe.exe"
