@@ -102,8 +102,16 @@ void LoopbackHttpServer::Serve(const std::string& path, Answer answer) {
 }
 
 std::vector<LoopbackHttpServer::Request> LoopbackHttpServer::Requests() const {
+  // A connection that has sent no request line (a client may open one ahead
+  // of need) is no request.
   std::lock_guard lock(mutex_);
-  return requests_;
+  std::vector<Request> made;
+  for (const Request& request : requests_) {
+    if (!request.line.empty()) {
+      made.push_back(request);
+    }
+  }
+  return made;
 }
 
 std::vector<LoopbackHttpServer::Request> LoopbackHttpServer::RequestsFor(

@@ -56,6 +56,7 @@ class LoopbackHttpServer {
   // The answer for a path (the target without its query); others get 404.
   void Serve(const std::string& path, Answer answer);
 
+  // The requests received, in the order their connections came.
   std::vector<Request> Requests() const;
   // The requests whose path (target without query) is `path`.
   std::vector<Request> RequestsFor(const std::string& path) const;
