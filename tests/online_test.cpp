@@ -4,7 +4,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QSslConfiguration>
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <set>
@@ -331,6 +334,42 @@ TEST_F(HttpClientTest, AddressesThatCannotBeFetchedRequestNothingAndFailLater) {
   }
   Pump(200);
   EXPECT_TRUE(server_.Requests().empty());
+}
+
+// https: a server on the loopback address with a certificate of its own,
+// which this test, and only it, trusts.
+TEST_F(HttpClientTest, HttpsAddressesWork) {
+  testing::TempFolder folder;
+  const std::string cert = folder / "cert.pem";
+  const std::string key = folder / "key.pem";
+  folder.Write("root/prog/Tarvolin/version.txt", "0.9");
+  ASSERT_EQ(std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
+                         "-addext subjectAltName=IP:127.0.0.1 -keyout " +
+                         key + " -out " + cert + " 2>/dev/null")
+                            .c_str()),
+            0);
+  QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
+  trusting.addCaCertificates(QString::fromStdString(cert));
+  QSslConfiguration::setDefaultConfiguration(trusting);
+  QProcess server;
+  server.setWorkingDirectory(QString::fromStdString(folder / "root"));
+  server.start(
+      "python3",
+      {"-c",
+       QString::fromStdString(
+           "import http.server, ssl, sys\n"
+           "s = http.server.HTTPServer(('127.0.0.1', 0), http.server.SimpleHTTPRequestHandler)\n"
+           "c = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER); c.load_cert_chain('" +
+           cert + "', '" + key +
+           "')\ns.socket = c.wrap_socket(s.socket, server_side=True)\n"
+           "print(s.server_address[1], flush=True)\ns.serve_forever()\n")});
+  ASSERT_TRUE(server.waitForReadyRead(10000));
+  const std::string port = server.readLine().trimmed().toStdString();
+  const auto results = GetAll({"https://127.0.0.1:" + port + "/prog/Tarvolin/version.txt"}, 100);
+  EXPECT_TRUE(results[0].ok);
+  EXPECT_EQ(results[0].body, "0.9");
+  server.kill();
+  server.waitForFinished();
 }
 
 TEST(RedirectAllowedTest, StaysOnHttpAndNeverLeadsFromAPublicHostToALocalOne) {
