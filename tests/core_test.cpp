@@ -71,28 +71,18 @@ TEST(History, CompletionWalksOnWithTheCompletedText) {
   EXPECT_EQ(Completed({"notepad", "note"}, "notepads"), "none");
 }
 
-TEST(SettingsText, LeadingNumber) {
-  const std::pair<const char*, double> cases[] = {
-      // clang-format off
-      {"4", 4},        {" 1.0", 1},     {"0.9abc", 0.9},       {"abc", 0},     {"", 0},
-      {"1 2", 12},     {"- 3", -3},     {"\t-1\n2.5", -12.5},  {"+7", 7},      {".5", 0.5},
-      {"5.", 5},       {"1.5e2", 150},  {"1.5E-1", 0.15},      {"3 e 2", 300}, {"2e", 2},
-      {"2e+x", 2},     {"-", 0},        {".", 0},              {"\r5", 0},     {"1,5", 1}};
-  // clang-format on
-  for (const auto& [text, number] : cases) {
-    EXPECT_DOUBLE_EQ(LeadingNumber(text), number) << '"' << text << '"';
-  }
-}
-
-TEST(SettingsText, RoundToInt16AndNumberText) {
-  const std::pair<double, int> cases[] = {
-      {2.5, 2},       {3.5, 4},     {-2.5, -2},       {-3.5, -4}, {0.5, 0},    {1.49, 1}, {1.51, 2},
-      {32767, 32767}, {32767.5, 0}, {-32768, -32768}, {40000, 0}, {-40000, 0}, {1e300, 0}};
-  for (const auto& [value, rounded] : cases) {
-    EXPECT_EQ(RoundToInt16(value), rounded) << value;
-  }
+// The fuzz target holds LeadingNumber and RoundToInt16 against the C
+// library; these are the cases a settings file or version file has.
+TEST(SettingsText, NumbersOfTheFiles) {
+  EXPECT_EQ(LeadingNumber(" 1.0"), 1.0);
+  EXPECT_EQ(LeadingNumber("\t-1\n2.5"), -12.5);
+  EXPECT_EQ(LeadingNumber("0.9abc"), 0.9);
+  EXPECT_EQ(LeadingNumber("2e"), 2.0);
+  EXPECT_EQ(LeadingNumber("abc"), 0.0);
+  EXPECT_EQ(RoundToInt16(2.5), 2);
+  EXPECT_EQ(RoundToInt16(3.5), 4);
+  EXPECT_EQ(RoundToInt16(40000), 0);
   EXPECT_EQ(NumberText(4), " 4");
-  EXPECT_EQ(NumberText(0), " 0");
   EXPECT_EQ(NumberText(-3), "-3");
 }
 
@@ -160,12 +150,8 @@ TEST(Geometry, RollsOutOfTheBar) {
 
 TEST(Version, TextsAndNumber) {
   EXPECT_EQ(HelpCaption({0, 8, 7}, true), "Tarvolin - Version 0.87 BETA");
-  EXPECT_EQ(HelpCaption({1, 2, 3}, false), "Tarvolin - Version 1.23");
-  EXPECT_EQ(VersionNumberText({0, 12, 5}), "0.125");
-  EXPECT_EQ(LocalVersionNumber({0, 8, 7}), 0.87);
+  EXPECT_EQ(HelpCaption({0, 12, 5}, false), "Tarvolin - Version 0.125");
   EXPECT_EQ(LocalVersionNumber({0, 3, 3}), 0.33);
-  EXPECT_LT(LocalVersionNumber({0, 8, 7}), LeadingNumber("0.88"));
-  EXPECT_FALSE(LocalVersionNumber({0, 8, 7}) < LeadingNumber("0.87"));
 }
 
 // A drive C over a temporary folder with two Windows folders in it.

@@ -188,16 +188,6 @@ TEST_F(SettingsFileTest, OptionsChangeOnlyTheirFourValues) {
   EXPECT_EQ(Summary(settings_), "2 case - .com .org,");
 }
 
-TEST_F(SettingsFileTest, LongValueIsCut) {
-  // The bytes 254 and 255 differ from the rest, so the cut shows exactly.
-  std::string value(300, 'a');
-  value[253] = 'b';
-  value[254] = 'c';
-  temp_.Write("tv.ini", "[Tarvolin]\r\nWebExtensions=" + value + "\r\n");
-  ASSERT_TRUE(Load());
-  EXPECT_EQ(settings_.WebExtensionList, std::vector<std::string>{"." + value.substr(0, 254)});
-}
-
 // Saves keep what they should: the old file's permission bits, the other
 // processes' temporary files, and all or none of the options' keys.
 TEST(Saves, KeepPermissionsAndOtherProcessesFilesAndWriteAllKeysOrNone) {
