@@ -10,20 +10,16 @@
 #include "online/online.h"
 #include "sys/environment.h"
 #include "ui/program_icon.h"
+#include "ui/text.h"
 
 namespace tarvolin {
+
+using ui::FromUtf8;
+using ui::ToUtf8;
 
 namespace {
 
 constexpr char kSettingsSavedText[] = "Settings Saved...";
-
-QString FromUtf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string ToUtf8(const QString& text) {
-  return text.toUtf8().toStdString();
-}
 
 // Only spaces are trimmed: tabs and other blanks stay.
 std::string TrimSpaces(const std::string& text) {

@@ -16,18 +16,11 @@
 #include <variant>
 
 #include "core/version.h"
+#include "ui/text.h"
 
 namespace tarvolin::ui {
 
 namespace {
-
-QString FromUtf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string ToUtf8(const QString& text) {
-  return text.toUtf8().toStdString();
-}
 
 // A button that Enter presses while it has the focus, as Space does.
 QPushButton* Button(const QString& caption, int width, int height) {
