@@ -168,6 +168,9 @@ void App::PlaceBar(int corner) {
 }
 
 void App::PlaceAndComplete() {
+  for (const std::string& failure : system_.shell.FailedOpenings()) {
+    prompter_.Inform(&bar_, FromUtf8(failure));
+  }
   PlaceBar(settings_.CornerCode);
   ui::CommandBox& box = bar_.Box();
   // A clock that went back past midnight never counts as a pause.

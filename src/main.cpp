@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QLibrary>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -63,7 +64,6 @@ int main(int argc, char* argv[]) {
   // The bar lives on while it hides in the notification area and while its
   // dialogs open and close; only the program's own commands end it.
   QApplication::setQuitOnLastWindowClosed(false);
-  QApplication::setWindowIcon(tarvolin::ui::ProgramIcon());
   // The dialogs were laid out for a small face of Arial's widths, which
   // Liberation Sans has; where it is missing the desktop's own face stands in.
   QFont font = QApplication::font();
@@ -106,6 +106,8 @@ int main(int argc, char* argv[]) {
                      DocumentFolder(files.ProgramFolder())},
                     prompter);
   bar.Start();
+  // The icon is drawn once the bar is on screen.
+  QTimer::singleShot(0, [] { QApplication::setWindowIcon(tarvolin::ui::ProgramIcon()); });
 #ifndef _WIN32
   std::unique_ptr<QSocketNotifier> requests;
   if (listening >= 0) {

@@ -290,6 +290,35 @@ TEST_F(GuiTest, AnEditorThatCannotSaveSaysSoAndKeepsTheTable) {
   EXPECT_EQ(Opened().size(), 1u);
 }
 
+TEST(Hotkey, NamesInAnyCaseWithTheKeyLast) {
+  const auto parsed = [](const char* text) {
+    const auto combination = ui::ParseKeyCombination(text);
+    return combination ? std::make_pair(combination->modifiers, combination->keysym)
+                       : std::make_pair(std::uint16_t{0xffff}, 0u);
+  };
+  EXPECT_EQ(parsed("Ctrl+Alt+Space"), std::make_pair(std::uint16_t{4 | 8}, 0x20u));
+  EXPECT_EQ(parsed(" super + r"), std::make_pair(std::uint16_t{64}, 0x72u));
+  EXPECT_EQ(parsed("Shift+F12"), std::make_pair(std::uint16_t{1}, 0xffc9u));
+  for (const char* wrong : {"", "Ctrl+Alt", "Ctrl+A+B", "Hyper+X", "F0", "Ctrl++"}) {
+    EXPECT_EQ(parsed(wrong).first, 0xffff) << wrong;
+  }
+}
+
+TEST_F(GuiTest, SettingsThatCannotBeSavedAreToldNeverReportedAsSaved) {
+  temp_.MakeFolder("prog/tv.ini");
+  prompter_.AnswerInAdvance({});
+  Start(nullptr);
+  app_->OpenDialog(Dialog::kEditor)->close();
+  QTest::keyClick(&Box(), Qt::Key_F3);
+  app_->OpenDialog(Dialog::kOptions)->close();
+  const QString told = "Tarvolin: The settings could not be saved to " +
+                       QString::fromStdString(temp_ / "prog/tv.ini") + ": ";
+  ASSERT_EQ(prompter_.Asked().size(), 2);
+  EXPECT_TRUE(prompter_.Asked()[0].startsWith(told)) << prompter_.Asked()[0].toStdString();
+  EXPECT_TRUE(prompter_.Asked()[1].startsWith(told));
+  EXPECT_NE(Box().text(), "Settings Saved...");
+}
+
 TEST_F(GuiTest, TheOptionsMoveTheBarAtOnceAndSaveEverythingWhenClosed) {
   Start();
   Run("options");

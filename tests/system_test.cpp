@@ -268,7 +268,9 @@ class ShellTest : public FileSystemTest {
                             "'\nmv '" + temp_ / "o.tmp" + "' '" + temp_ / "opened" + "'\n");
   }
   void TearDown() override {
-    // Every child was reaped: the started programs belong to init.
+    // Every child was reaped: the started programs belong to init, and the
+    // openers, once ended, to the shell's check.
+    EXPECT_TRUE(Failures(shell_).empty());
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
     FileSystemTest::TearDown();
   }
@@ -280,6 +282,15 @@ class ShellTest : public FileSystemTest {
     const std::string arguments = temp_.Read("opened");
     fs::remove(temp_ / "opened");
     return arguments;
+  }
+  // What the shell tells of its openers within a second.
+  static std::vector<std::string> Failures(PosixShell& shell) {
+    std::vector<std::string> failures;
+    for (int i = 0; i < 100 && failures.empty(); ++i) {
+      failures = shell.FailedOpenings();
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return failures;
   }
   PosixShell shell_{files_, temp_ / "opener.sh"};
 };
@@ -328,6 +339,14 @@ TEST_F(ShellTest, StartGivesArgumentsAndFolderAndSaysWhyNothingStarted) {
           0755);
   EXPECT_NE(shell_.Start(temp_ / "Docs/broken", {}, temp_.Path()), "");
   EXPECT_NE(PosixShell(files_, "no-such-opener-at-all").Open("www.x.org"), "");
+  // An opener that fails after it started is told, once.
+  Script("failing.sh", "exit 4\n");
+  PosixShell failing(files_, temp_ / "failing.sh");
+  EXPECT_EQ(failing.Open("www.x.org"), "");
+  const std::vector<std::string> failures = Failures(failing);
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_NE(failures[0].find("http://www.x.org (exit status 4)"), std::string::npos) << failures[0];
+  EXPECT_TRUE(failing.FailedOpenings().empty());
 }
 
 // Names are found without regard to case as Windows does it: every letter,

@@ -1,6 +1,7 @@
 // Opening files, folders, programs and web addresses the way the desktop
 // does on a double-click, and starting programs with arguments. Never
-// through a shell; nothing is waited for.
+// through a shell. A started program is never waited for; the opener is
+// watched until it ends, to tell when it could not open its target.
 #pragma once
 
 #include <string>
@@ -22,6 +23,11 @@ class Shell {
   // `folder`. Empty text when it started, else why not.
   virtual std::string Start(const std::string& program, const std::vector<std::string>& arguments,
                             const std::string& folder) = 0;
+
+  // Openings handed over earlier that have since failed, one message each,
+  // each told once. Asked now and then; a system whose Open reports every
+  // failure at once has none.
+  virtual std::vector<std::string> FailedOpenings() { return {}; }
 };
 
 }  // namespace tarvolin::sys

@@ -1,16 +1,43 @@
 #include "ui/command_bar.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyleHints>
 #include <limits>
 
 #include "ui/x11_window_state.h"
 
 namespace tarvolin::ui {
 
+CommandBox::CommandBox(QWidget* parent)
+    : QLineEdit(parent), flashTime_(QGuiApplication::styleHints()->cursorFlashTime()) {
+  caretRest_.setSingleShot(true);
+  caretRest_.setInterval(10000);
+  connect(&caretRest_, &QTimer::timeout, this,
+          [] { QGuiApplication::styleHints()->setCursorFlashTime(0); });
+}
+
+void CommandBox::WakeCaret() {
+  if (QGuiApplication::styleHints()->cursorFlashTime() != flashTime_) {
+    QGuiApplication::styleHints()->setCursorFlashTime(flashTime_);
+  }
+  caretRest_.start();
+}
+
 bool CommandBox::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::FocusIn:
+    case QEvent::MouseButtonPress:
+    case QEvent::InputMethod:
+      WakeCaret();
+      break;
+    default:
+      break;
+  }
   if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Tab) {
     emit KeyDown(Qt::Key_Tab);
     return true;

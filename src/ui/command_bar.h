@@ -3,16 +3,20 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QTimer>
 #include <QWidget>
 
 namespace tarvolin::ui {
 
 // The bar's box: every key that goes down passes KeyDown first and is then
-// handled as usual; a click selects the whole text.
+// handled as usual; a click selects the whole text. After ten seconds
+// without a key the caret stops blinking and stays shown, as desktop
+// toolkits do, so an idle bar wakes nobody up; a key or the focus starts it
+// again.
 class CommandBox : public QLineEdit {
   Q_OBJECT
  public:
-  using QLineEdit::QLineEdit;
+  explicit CommandBox(QWidget* parent);
 
  signals:
   void KeyDown(int key);
@@ -22,6 +26,12 @@ class CommandBox : public QLineEdit {
   bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  void WakeCaret();
+
+  QTimer caretRest_;
+  int flashTime_ = 0;
 };
 
 class CommandBar : public QWidget {

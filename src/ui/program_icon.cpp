@@ -1,6 +1,5 @@
 #include "ui/program_icon.h"
 
-#include <QApplication>
 #include <QColor>
 #include <QImage>
 #include <QPainter>
@@ -41,10 +40,6 @@ QIcon ProgramIcon() {
     icon.addPixmap(QPixmap::fromImage(DrawIcon(size)));
   }
   return icon;
-}
-
-void InstallProgramIcon() {
-  QApplication::setWindowIcon(ProgramIcon());
 }
 
 }  // namespace tarvolin::ui

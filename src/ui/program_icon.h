@@ -8,8 +8,4 @@ namespace tarvolin::ui {
 
 QIcon ProgramIcon();
 
-// Makes the program's icon the icon of every window of the application.
-// Called once, after the QApplication is made and before the first window.
-void InstallProgramIcon();
-
 }  // namespace tarvolin::ui

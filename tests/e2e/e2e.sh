@@ -100,6 +100,29 @@ case_tray() {
   wait_until 10 bar_ended || fail "quit did not end the process"
 }
 
+# One bar: a second start, --toggle and the hotkey bring it to the front
+# with the focus in its box; the flags answer without starting a bar.
+case_resident() {
+  start_bar 4 0
+  "$dir/tarvolin" --version | grep -qx 'tarvolin [0-9.]*' || fail "--version did not print the version"
+  "$dir/tarvolin" --help | grep -q -- --toggle || fail "--help did not list --toggle"
+  "$dir/tarvolin" --bogus 2>/dev/null
+  [ $? = 2 ] || fail "an unknown option did not end with status 2"
+  "$dir/tarvolin" --toggle
+  wait_until 5 not bar_mapped || fail "--toggle did not hide the bar"
+  "$dir/tarvolin" --toggle
+  wait_until 5 bar_mapped || fail "--toggle did not bring the bar back"
+  "$dir/tarvolin"
+  [ "$(windows_named Tarvolin | wc -l)" = 1 ] || fail "a second start opened a second bar"
+  wait_until 5 focus_on "$(bar_window)" || fail "after a second start the focus is on '$(focus_name)'"
+  "$dir/tarvolin" --toggle
+  wait_until 5 not bar_mapped || fail "--toggle did not hide the bar again"
+  press ctrl+alt+space
+  wait_until 5 focus_on "$(bar_window)" || fail "the hotkey did not bring the bar back with the focus"
+  type_text k
+  bar_shows k || fail "the key typed after the hotkey did not land in the bar: '$(bar_text)'"
+}
+
 # The update check, on the first tick of the 55-second timer, asks the server;
 # Yes in its offer opens the download page. The bar sits top left.
 case_update_offer() {

@@ -84,36 +84,41 @@ void Report(int fd, int error) {
   [[maybe_unused]] const ssize_t written = ::write(fd, &error, sizeof error);
 }
 
-// Runs in the first child, between fork and exec: async-signal-safe calls
-// only. It leaves the session, forks the program's process and exits at
-// once, so the program is adopted by init and never waited for by us.
-[[noreturn]] void StartGrandchild(const char* path, char* const* argv, const char* folder,
-                                  int report) {
+// Between fork and exec: async-signal-safe calls only.
+[[noreturn]] void Exec(const char* path, char* const* argv, const char* folder, int report) {
+  // Dispositions and the signal mask survive exec; the program starts
+  // with the defaults whatever this process has set.
+  struct sigaction defaults {};
+  defaults.sa_handler = SIG_DFL;
+  for (int sig = 1; sig < 65; ++sig) {
+    ::sigaction(sig, &defaults, nullptr);
+  }
+  sigset_t none;
+  ::sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  if (folder != nullptr && ::chdir(folder) != 0) {
+    Report(report, errno);
+    ::_exit(127);
+  }
+  ::execv(path, argv);
+  Report(report, errno);
+  ::_exit(127);
+}
+
+// Runs in the first child: it leaves the session and, unless the program is
+// to be watched, forks the program's process and exits at once, so the
+// program is adopted by init and never waited for by us.
+[[noreturn]] void StartChild(const char* path, char* const* argv, const char* folder, int report,
+                             bool watched) {
   ::setsid();
   const int null = ::open("/dev/null", O_RDONLY);
   if (null > 0) {
     ::dup2(null, STDIN_FILENO);
     ::close(null);
   }
-  const pid_t grandchild = ::fork();
+  const pid_t grandchild = watched ? 0 : ::fork();
   if (grandchild == 0) {
-    // Dispositions and the signal mask survive exec; the program starts
-    // with the defaults whatever this process has set.
-    struct sigaction defaults {};
-    defaults.sa_handler = SIG_DFL;
-    for (int sig = 1; sig < 65; ++sig) {
-      ::sigaction(sig, &defaults, nullptr);
-    }
-    sigset_t none;
-    ::sigemptyset(&none);
-    ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    if (folder != nullptr && ::chdir(folder) != 0) {
-      Report(report, errno);
-      ::_exit(127);
-    }
-    ::execv(path, argv);
-    Report(report, errno);
-    ::_exit(127);
+    Exec(path, argv, folder, report);
   }
   if (grandchild < 0) {
     Report(report, errno);
@@ -146,7 +151,33 @@ std::string PosixShell::Opener(const std::string& argument) {
   if (opener.empty()) {
     return "The desktop's opener, " + opener_ + ", is not installed.";
   }
-  return SpawnDetached(opener, {argument}, "");
+  pid_t pid = 0;
+  std::string failure = Spawn(opener, {argument}, "", &pid);
+  if (failure.empty()) {
+    openers_.push_back({pid, argument});
+  }
+  return failure;
+}
+
+std::vector<std::string> PosixShell::FailedOpenings() {
+  std::vector<std::string> failures;
+  for (auto it = openers_.begin(); it != openers_.end();) {
+    int status = 0;
+    const pid_t ended = ::waitpid(it->pid, &status, WNOHANG);
+    if (ended == 0) {
+      ++it;
+      continue;
+    }
+    if (ended == it->pid && !(WIFEXITED(status) && WEXITSTATUS(status) == 0)) {
+      failures.push_back(
+          "The desktop's opener, " + opener_ + ", could not open " + it->target +
+          (WIFEXITED(status)
+               ? " (exit status " + std::to_string(WEXITSTATUS(status)) + ")."
+               : " (it was ended by signal " + std::to_string(WTERMSIG(status)) + ")."));
+    }
+    it = openers_.erase(it);
+  }
+  return failures;
 }
 
 std::string PosixShell::Open(const std::string& target) {
@@ -179,6 +210,11 @@ std::string PosixShell::Start(const std::string& program, const std::vector<std:
 
 std::string SpawnDetached(const std::string& path, const std::vector<std::string>& arguments,
                           const std::string& folder) {
+  return Spawn(path, arguments, folder, nullptr);
+}
+
+std::string Spawn(const std::string& path, const std::vector<std::string>& arguments,
+                  const std::string& folder, pid_t* watched) {
   // Everything the child needs is built here: after fork it may not allocate.
   std::vector<std::string> words;
   words.reserve(arguments.size() + 1);
@@ -198,8 +234,8 @@ std::string SpawnDetached(const std::string& path, const std::vector<std::string
   const pid_t child = ::fork();
   if (child == 0) {
     ::close(report[0]);
-    StartGrandchild(path.c_str(), argv.data(), folder.empty() ? nullptr : folder.c_str(),
-                    report[1]);
+    StartChild(path.c_str(), argv.data(), folder.empty() ? nullptr : folder.c_str(), report[1],
+               watched != nullptr);
   }
   const int forkError = errno;
   ::close(report[1]);
@@ -207,8 +243,12 @@ std::string SpawnDetached(const std::string& path, const std::vector<std::string
     ::close(report[0]);
     return std::strerror(forkError);
   }
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  if (watched != nullptr) {
+    *watched = child;
+  } else {
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
   }
   int error = 0;
   ssize_t got = 0;

@@ -3,6 +3,8 @@
 // opener. Never through a shell.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -22,12 +24,20 @@ class PosixShell : public Shell {
   std::string Open(const std::string& target) override;
   std::string Start(const std::string& program, const std::vector<std::string>& arguments,
                     const std::string& folder) override;
+  // The opener runs as this process's child until it ends: its status
+  // tells whether it could open the target.
+  std::vector<std::string> FailedOpenings() override;
 
  private:
   std::string Opener(const std::string& argument);
 
+  struct Opening {
+    pid_t pid;
+    std::string target;
+  };
   const FileSystem& files_;
   std::string opener_;
+  std::vector<Opening> openers_;
 };
 
 // Starts the program at `path` with the given arguments, detached, in
@@ -35,5 +45,10 @@ class PosixShell : public Shell {
 // as a zombie. Empty text when it started, else why not.
 std::string SpawnDetached(const std::string& path, const std::vector<std::string>& arguments,
                           const std::string& folder);
+
+// The same, but the program stays this process's child, its id in
+// `*watched`, for the caller to wait for; with null, SpawnDetached.
+std::string Spawn(const std::string& path, const std::vector<std::string>& arguments,
+                  const std::string& folder, pid_t* watched);
 
 }  // namespace tarvolin::sys
