@@ -60,6 +60,9 @@ App::App(SystemServices system, ui::Prompter& prompter)
 }
 
 App::~App() {
+  if (loading_.valid()) {
+    loading_.wait();
+  }
   // The services hold on to the client.
   online_.reset();
   for (auto& dialog : dialogs_) {
@@ -81,6 +84,10 @@ std::string App::QuickcommandPath() const {
 }
 
 QuickcommandTable& App::Table() {
+  if (loading_.valid()) {
+    quickcommands_ = loading_.get();
+    quickcommandsLoaded_ = true;
+  }
   if (!quickcommandsLoaded_) {
     LoadQuickcommands(quickcommands_, QuickcommandPath());
     quickcommandsLoaded_ = true;
@@ -105,9 +112,18 @@ void App::Start() {
     RunFirstRunSetUp();
   }
   PlaceBar(settings_.CornerCode);
-  // The table waits until the bar is on screen; a line entered before then
-  // loads it first (Table()).
-  QTimer::singleShot(0, this, [this] { Table(); });
+  // A big files.cfg takes seconds to read: the bar does not wait for it. A
+  // line entered meanwhile waits in Table(); the table is taken over here as
+  // soon as it is read.
+  if (!quickcommandsLoaded_) {
+    loading_ = std::async(std::launch::async, [this, path = QuickcommandPath()] {
+      QuickcommandTable table;
+      LoadQuickcommands(table, path);
+      QMetaObject::invokeMethod(
+          this, [this] { Table(); }, Qt::QueuedConnection);
+      return table;
+    });
+  }
   const bool dialogOpen = OpenDialog(Dialog::kEditor) != nullptr;
   bar_.show();
   // The first-run editor keeps the focus it was given.

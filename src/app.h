@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,8 +54,8 @@ class App : public QObject {
   ~App() override;
 
   // Reads the settings (or runs the first-run set-up), places and shows the
-  // bar, then loads the quickcommands; whatever needs them first waits for
-  // them.
+  // bar; the quickcommands load meanwhile on a thread of their own, and
+  // whatever needs them first waits for them.
   void Start();
 
   ui::CommandBar& Bar() { return bar_; }
@@ -98,7 +99,8 @@ class App : public QObject {
   void OnEditorClosed(ui::QuickcommandEditor& editor);
   void OnOptionsClosed(ui::OptionsDialog& options);
   void ReturnFocusToBar();
-  // Loads files.cfg unless that has been done.
+  // The quickcommand table, once loaded: waits for the load under way, or
+  // loads files.cfg now if none is.
   QuickcommandTable& Table();
   void TellSaveFailed(QWidget* parent, const std::string& file, const std::string& error);
   std::string Folder(const std::string& folder) const;
@@ -110,6 +112,7 @@ class App : public QObject {
   SettingsState settings_;
   QuickcommandTable quickcommands_;
   bool quickcommandsLoaded_ = false;
+  std::future<QuickcommandTable> loading_;
   CommandHistory history_;
   // The line being entered was carried out (or F1, F2 or F3 was pressed):
   // the next submit shows no status text.

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
-#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -242,7 +242,7 @@ TEST_F(GuiTest, TheEditorAddsAsksRemovesAndSavesWhenItCloses) {
   QTest::keyClick(&Box(), Qt::Key_F2);
   auto* target = In<QLineEdit>(Dialog::kEditor, "targetBox");
   auto* name = In<QLineEdit>(Dialog::kEditor, "nameBox");
-  auto* names = In<QListView>(Dialog::kEditor, "names");
+  auto* names = In<QAbstractItemView>(Dialog::kEditor, "names");
   ASSERT_NE(names, nullptr);
   EXPECT_TRUE(FocusIn(target));
 

@@ -3,15 +3,16 @@
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <cmath>
 #include <variant>
 
@@ -28,6 +29,29 @@ QPushButton* Button(const QString& caption, int width, int height) {
   button->setFixedSize(width, height);
   button->setAutoDefault(true);
   return button;
+}
+
+// A list of one column of the model. A table view lays out only the rows in
+// sight, where a list view lays out every row: with millions of
+// quickcommands that is seconds.
+QTableView* ListOf(QAbstractItemModel* model, int column) {
+  auto* view = new QTableView;
+  view->setModel(model);
+  for (int other = 0; other < model->columnCount(); ++other) {
+    view->setColumnHidden(other, other != column);
+  }
+  view->horizontalHeader()->hide();
+  view->horizontalHeader()->setStretchLastSection(true);
+  view->verticalHeader()->hide();
+  view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height());
+  view->setShowGrid(false);
+  view->setWordWrap(false);
+  view->setTabKeyNavigation(false);
+  view->setSelectionMode(QAbstractItemView::SingleSelection);
+  view->setSelectionBehavior(QAbstractItemView::SelectRows);
+  view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  return view;
 }
 
 template <typename T>
@@ -170,20 +194,15 @@ QuickcommandEditor::QuickcommandEditor(QuickcommandTable& table, sys::FileSystem
       files_(files),
       prompter_(prompter),
       model_(table, table.size()),
-      targets_(Sized(new QListView, 160, 160)),
-      names_(Sized(new QListView, 81, 160)),
+      targets_(Sized(ListOf(&model_, 0), 160, 160)),
+      names_(Sized(ListOf(&model_, 1), 81, 160)),
       targetBox_(Sized(new QLineEdit(barText), 169, 19)),
       nameBox_(Sized(new QLineEdit, 169, 19)) {
   // Row k of both lists is entry k: they share one model and one selection.
-  for (QListView* list : {targets_, names_}) {
-    list->setModel(&model_);
-    list->setUniformItemSizes(true);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(list, &QListView::clicked, this, &QuickcommandEditor::ShowRow);
+  for (QTableView* list : {targets_, names_}) {
+    connect(list, &QTableView::clicked, this, &QuickcommandEditor::ShowRow);
     list->installEventFilter(this);
   }
-  names_->setModelColumn(1);
   targets_->setObjectName(QStringLiteral("targets"));
   names_->setObjectName(QStringLiteral("names"));
   targetBox_->setObjectName(QStringLiteral("targetBox"));

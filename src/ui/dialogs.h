@@ -12,7 +12,7 @@
 
 class QCheckBox;
 class QLineEdit;
-class QListView;
+class QTableView;
 class QPushButton;
 class QRadioButton;
 
@@ -87,8 +87,8 @@ class QuickcommandEditor : public ToolWindow {
   sys::FileSystem& files_;
   Prompter& prompter_;
   QuickcommandModel model_;
-  QListView* targets_;
-  QListView* names_;
+  QTableView* targets_;
+  QTableView* names_;
   QLineEdit* targetBox_;
   QLineEdit* nameBox_;
   QWidget* first_;
