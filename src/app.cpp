@@ -4,11 +4,13 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTime>
+#include <cstdio>
 #include <cstdlib>
 
 #include "core/geometry.h"
 #include "online/online.h"
 #include "sys/environment.h"
+#include "sys/text.h"
 #include "ui/program_icon.h"
 #include "ui/text.h"
 
@@ -66,12 +68,29 @@ App::~App() {
   }
 }
 
+std::string App::Folder(const std::string& folder) const {
+  return folder.empty() ? system_.files.ProgramFolder() : folder;
+}
+
 std::string App::IniPath() const {
-  return sys::FileInFolder(system_.files.ProgramFolder(), kSettingsFileName);
+  return sys::FileInFolder(Folder(system_.settingsFolder), kSettingsFileName);
 }
 
 std::string App::QuickcommandPath() const {
-  return sys::FileInFolder(system_.files.ProgramFolder(), kQuickcommandFileName);
+  return sys::FileInFolder(Folder(system_.settingsFolder), kQuickcommandFileName);
+}
+
+QuickcommandTable& App::Table() {
+  if (!quickcommandsLoaded_) {
+    LoadQuickcommands(quickcommands_, QuickcommandPath());
+    quickcommandsLoaded_ = true;
+  }
+  return quickcommands_;
+}
+
+void App::TellSaveFailed(QWidget* parent, const std::string& file, const std::string& error) {
+  prompter_.Inform(parent, FromUtf8("The settings could not be saved to " + file + ": " +
+                                    (error.empty() ? "unknown error" : error)));
 }
 
 ui::ToolWindow* App::OpenDialog(Dialog dialog) const {
@@ -81,12 +100,14 @@ ui::ToolWindow* App::OpenDialog(Dialog dialog) const {
 void App::Start() {
   // A defined place, bottom right, while the settings are read.
   PlaceBar(4);
-  system_.files.SetCurrentFolder(system_.files.ProgramFolder());
+  system_.files.SetCurrentFolder(Folder(system_.workFolder));
   if (!LoadSettings(settings_, system_.profile, system_.files, IniPath())) {
     RunFirstRunSetUp();
   }
   PlaceBar(settings_.CornerCode);
-  LoadQuickcommands(quickcommands_, QuickcommandPath());
+  // The table waits until the bar is on screen; a line entered before then
+  // loads it first (Table()).
+  QTimer::singleShot(0, this, [this] { Table(); });
   const bool dialogOpen = OpenDialog(Dialog::kEditor) != nullptr;
   bar_.show();
   // The first-run editor keeps the focus it was given.
@@ -96,14 +117,44 @@ void App::Start() {
   }
   placeTimer_.start(750);
   onlineTimer_.start(55000);
+  GrabHotkey();
+}
+
+void App::GrabHotkey() {
+  // tv.ini's Hotkey names the combination; without it the default holds,
+  // and "none" grabs nothing. The program never writes the key.
+  std::string key = TrimSpaces(system_.profile.Read(kSettingsSection, "Hotkey", IniPath()));
+  if (sys::LowerAscii(key) == "none") {
+    return;
+  }
+  if (key.empty()) {
+    key = ui::kDefaultHotkey;
+  }
+  std::string error;
+  hotkey_ = ui::GlobalHotkey::Grab(key, &error);
+  if (hotkey_) {
+    connect(hotkey_.get(), &ui::GlobalHotkey::Pressed, this, &App::Restore);
+    return;
+  }
+  std::fprintf(stderr, "tarvolin: no hotkey: %s\n", error.c_str());
+  // On X11 the user is told once, in the box; elsewhere grabbing is not
+  // possible and the desktop binds `tarvolin --toggle` instead.
+  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    ShowStatus(FromUtf8("Hotkey: " + error));
+  }
 }
 
 void App::RunFirstRunSetUp() {
-  LoadQuickcommands(quickcommands_, QuickcommandPath());
-  system_.files.SetCurrentFolder(system_.files.ProgramFolder());
-  WriteFirstRunSettings(settings_, system_.profile, IniPath());
+  Table();
+  system_.files.SetCurrentFolder(Folder(system_.workFolder));
+  std::string error;
+  const bool saved = WriteFirstRunSettings(settings_, system_.profile, IniPath(), &error);
   bar_.show();
-  ShowStatus(kSettingsSavedText);
+  if (saved) {
+    ShowStatus(kSettingsSavedText);
+  } else {
+    TellSaveFailed(&bar_, IniPath(), error);
+  }
   // A new user defines quickcommands straight away.
   RollOutForm(Dialog::kEditor);
 }
@@ -221,7 +272,7 @@ void App::Submit() {
   // A quickcommand runs its target; when that runs nothing, the line itself
   // is tried next. A carried-out command has emptied the box.
   if (const QuickcommandEntry* entry =
-          FindQuickcommand(quickcommands_, ToUtf8(box.text()), settings_.CaseSensitive)) {
+          FindQuickcommand(Table(), ToUtf8(box.text()), settings_.CaseSensitive)) {
     const std::string target = entry->Target;
     CarryOut(DispatchCommand(target, settings_, system_.files));
   }
@@ -243,7 +294,7 @@ void App::CompleteWord() {
       programs_ = sys::ProgramsOnPath();
     }
     std::vector<std::string> names;
-    for (const QuickcommandEntry& entry : quickcommands_) {
+    for (const QuickcommandEntry& entry : Table()) {
       names.push_back(entry.Name);
     }
     const int caret = box.cursorPosition();
@@ -296,7 +347,7 @@ void App::CarryOut(const Command& command) {
         return;
       }
       failure = system_.shell.Open(command.target);
-      system_.files.SetCurrentFolder(system_.files.ProgramFolder());
+      system_.files.SetCurrentFolder(Folder(system_.workFolder));
       break;
     case Command::Kind::kStart:
       failure = system_.shell.Start(command.target, command.arguments, command.folder);
@@ -318,7 +369,7 @@ void App::RollOutForm(Dialog dialog) {
       case Dialog::kHelp:
         slot = new ui::HelpScreen([this](const char* name) {
           const std::string failure =
-              system_.shell.Open(sys::FileInFolder(system_.files.ProgramFolder(), name));
+              system_.shell.Open(sys::FileInFolder(Folder(system_.documentFolder), name));
           if (!failure.empty()) {
             prompter_.Inform(OpenDialog(Dialog::kHelp), FromUtf8(failure));
           }
@@ -328,11 +379,11 @@ void App::RollOutForm(Dialog dialog) {
         slot = new ui::HiddenScreen;
         break;
       case Dialog::kEditor: {
-        // The file dialog starts in the program's folder.
-        system_.files.SetCurrentFolder(system_.files.ProgramFolder());
+        // The file dialog starts in the folder commands start in.
+        system_.files.SetCurrentFolder(Folder(system_.workFolder));
         const QString barText = bar_.Box().text();
         auto* editor = new ui::QuickcommandEditor(
-            quickcommands_, system_.files, prompter_,
+            Table(), system_.files, prompter_,
             barText == QLatin1String(kUnknownCommandText) ? QString() : barText);
         connect(editor, &ui::ToolWindow::Closed, this, [this, editor] { OnEditorClosed(*editor); });
         slot = editor;
@@ -377,8 +428,12 @@ void App::OnOptionsClosed(ui::OptionsDialog& options) {
   settings_.AutoUpdate = options.AutoUpdateChecked();
   const std::string text = ToUtf8(options.WebExtensionText());
   settings_.WebExtensionList = ParseWebExtensions(text);
-  WriteOptions(settings_, text, system_.profile, IniPath());
-  ShowStatus(kSettingsSavedText);
+  std::string error;
+  if (WriteOptions(settings_, text, system_.profile, IniPath(), &error)) {
+    ShowStatus(kSettingsSavedText);
+  } else {
+    TellSaveFailed(&bar_, IniPath(), error);
+  }
   ReturnFocusToBar();
 }
 
@@ -416,6 +471,18 @@ void App::ToTray() {
   tray_->show();
   // Hidden, not closed: the timers keep running.
   bar_.hide();
+}
+
+void App::Toggle() {
+  if (bar_.isVisible() && bar_.isActiveWindow()) {
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+      ToTray();
+    } else {
+      bar_.hide();
+    }
+  } else {
+    Restore();
+  }
 }
 
 void App::Restore() {

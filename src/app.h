@@ -22,6 +22,7 @@
 #include "sys/shell.h"
 #include "ui/command_bar.h"
 #include "ui/dialogs.h"
+#include "ui/hotkey.h"
 #include "ui/prompter.h"
 
 class QSystemTrayIcon;
@@ -38,6 +39,11 @@ struct SystemServices {
   // Makes the HTTP client at the first online tick; without it, or when it
   // gives none, nothing goes online.
   std::function<std::unique_ptr<HttpClient>()> http;
+  // Where tv.ini and files.cfg live, the folder commands start in, and the
+  // folder of ReadMe.txt and Changelog.txt; empty means the program's folder.
+  std::string settingsFolder = {};
+  std::string workFolder = {};
+  std::string documentFolder = {};
 };
 
 class App : public QObject {
@@ -46,13 +52,13 @@ class App : public QObject {
   App(SystemServices system, ui::Prompter& prompter);
   ~App() override;
 
-  // Reads the settings (or runs the first-run set-up), places the bar,
-  // loads the quickcommands and shows the bar.
+  // Reads the settings (or runs the first-run set-up), places and shows the
+  // bar, then loads the quickcommands; whatever needs them first waits for
+  // them.
   void Start();
 
   ui::CommandBar& Bar() { return bar_; }
   const SettingsState& Settings() const { return settings_; }
-  const QuickcommandTable& Quickcommands() const { return quickcommands_; }
   const CommandHistory& History() const { return history_; }
   // The dialog while it is open, else null.
   ui::ToolWindow* OpenDialog(Dialog dialog) const;
@@ -72,6 +78,9 @@ class App : public QObject {
   // back with the focus in its box.
   void ToTray();
   void Restore();
+  // A second start or the hotkey: shows the bar, and --toggle hides it
+  // again when it is in front.
+  void Toggle();
 
  private:
   void OnKey(int key);
@@ -83,11 +92,16 @@ class App : public QObject {
   void Record();
   void RollOutForm(Dialog dialog);
   void RunFirstRunSetUp();
+  void GrabHotkey();
   void PlaceBar(int corner);
   void ShowStatus(const QString& text);
   void OnEditorClosed(ui::QuickcommandEditor& editor);
   void OnOptionsClosed(ui::OptionsDialog& options);
   void ReturnFocusToBar();
+  // Loads files.cfg unless that has been done.
+  QuickcommandTable& Table();
+  void TellSaveFailed(QWidget* parent, const std::string& file, const std::string& error);
+  std::string Folder(const std::string& folder) const;
   std::string IniPath() const;
   std::string QuickcommandPath() const;
 
@@ -95,6 +109,7 @@ class App : public QObject {
   ui::Prompter& prompter_;
   SettingsState settings_;
   QuickcommandTable quickcommands_;
+  bool quickcommandsLoaded_ = false;
   CommandHistory history_;
   // The line being entered was carried out (or F1, F2 or F3 was pressed):
   // the next submit shows no status text.
@@ -117,6 +132,7 @@ class App : public QObject {
   QTimer placeTimer_;
   QTimer onlineTimer_;
   std::unique_ptr<QSystemTrayIcon> tray_;
+  std::unique_ptr<ui::GlobalHotkey> hotkey_;
   std::unique_ptr<HttpClient> http_;
   std::unique_ptr<OnlineServices> online_;
   QPointer<ui::ToolWindow> dialogs_[4];

@@ -1,12 +1,19 @@
-// Tarvolin: a one-line command bar in a corner of the screen.
+// The bar: a one-line command bar in a corner of the screen. The launcher
+// (`tarvolin`) starts it when none is resident; started directly it checks
+// for a resident bar itself.
 
 #include <QApplication>
 #include <QFont>
 #include <QLibrary>
+#include <QSocketNotifier>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "app.h"
+#include "sys/environment.h"
 #include "ui/program_icon.h"
 #include "ui/prompter.h"
 
@@ -15,12 +22,43 @@
 #include "sys/windows/windows_profile.h"
 #include "sys/windows/windows_shell.h"
 #else
+#include "instance/instance.h"
 #include "sys/posix/ini_store.h"
 #include "sys/posix/posix_filesystem.h"
 #include "sys/posix/posix_shell.h"
 #endif
 
+namespace {
+
+// ReadMe.txt and Changelog.txt: beside the program, or where the package
+// puts them (<prefix>/share/tarvolin beside <prefix>/lib/tarvolin).
+std::string DocumentFolder(const std::string& programFolder) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (fs::exists(fs::path(programFolder) / "ReadMe.txt", ec)) {
+    return programFolder;
+  }
+  return (fs::path(programFolder) / "../../share/tarvolin").lexically_normal().string();
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+#ifndef _WIN32
+  // One bar per user and display: while another holds the lock, this start
+  // only asks it to come to the front. A bar still starting up gets a few
+  // seconds to listen.
+  const std::string socketPath = tarvolin::instance::SocketPath();
+  const int listening = tarvolin::instance::ListenAsResident(socketPath);
+  if (listening == tarvolin::instance::kOtherResident) {
+    for (int attempt = 0; attempt < 60; ++attempt) {
+      if (tarvolin::instance::SendToResident(socketPath, "show")) {
+        return 0;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  }
+#endif
   QApplication app(argc, argv);
   // The bar lives on while it hides in the notification area and while its
   // dialogs open and close; only the program's own commands end it.
@@ -39,10 +77,13 @@ int main(int argc, char* argv[]) {
   tarvolin::sys::WindowsShell shell;
 #else
   tarvolin::sys::PosixFileSystem files(tarvolin::sys::PosixFileSystem::ExecutableFolder());
-  // Without drive letters, tv.ini says which folder each letter stands for.
-  files.LoadDriveMap(tarvolin::sys::FileInFolder(files.ProgramFolder(), "tv.ini"));
   tarvolin::sys::IniStore profile;
   tarvolin::sys::PosixShell shell(files);
+#endif
+  const std::string settingsFolder = tarvolin::sys::SettingsFolder(files.ProgramFolder());
+#ifndef _WIN32
+  // Without drive letters, tv.ini says which folder each letter stands for.
+  files.LoadDriveMap(tarvolin::sys::FileInFolder(settingsFolder, "tv.ini"));
 #endif
   // The HTTP client lives in a module beside the program, loaded at the first
   // online tick: start-up does not pay for Qt Network.
@@ -57,7 +98,27 @@ int main(int argc, char* argv[]) {
     return std::unique_ptr<tarvolin::HttpClient>(create());
   };
   tarvolin::ui::Prompter prompter;
-  tarvolin::App bar({files, profile, shell, http}, prompter);
+  // A portable copy starts commands in its own folder, an installed one in
+  // the user's home.
+  const std::string workFolder =
+      settingsFolder == files.ProgramFolder() ? settingsFolder : tarvolin::sys::HomeFolder();
+  tarvolin::App bar({files, profile, shell, http, settingsFolder, workFolder,
+                     DocumentFolder(files.ProgramFolder())},
+                    prompter);
   bar.Start();
+#ifndef _WIN32
+  std::unique_ptr<QSocketNotifier> requests;
+  if (listening >= 0) {
+    requests = std::make_unique<QSocketNotifier>(listening, QSocketNotifier::Read);
+    QObject::connect(requests.get(), &QSocketNotifier::activated, &bar, [&bar, listening] {
+      const std::string request = tarvolin::instance::ReadRequest(listening);
+      if (request == "toggle") {
+        bar.Toggle();
+      } else if (request == "show") {
+        bar.Restore();
+      }
+    });
+  }
+#endif
   return QApplication::exec();
 }

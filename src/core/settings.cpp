@@ -200,7 +200,7 @@ bool LoadSettings(SettingsState& settings, sys::ProfileStore& profile, sys::File
 }
 
 bool WriteFirstRunSettings(SettingsState& settings, sys::ProfileStore& profile,
-                           const std::string& iniPath) {
+                           const std::string& iniPath, std::string* error) {
   settings.CornerCode = 4;
   settings.AutoUpdate = true;
   settings.CaseSensitive = false;
@@ -212,17 +212,17 @@ bool WriteFirstRunSettings(SettingsState& settings, sys::ProfileStore& profile,
                            {"AutoUpdate", NumberText(1)},
                            {"CaseSensitive", NumberText(0)},
                            {"WebExtensions", "com,org,net"}},
-                          iniPath);
+                          iniPath, error);
 }
 
 bool WriteOptions(const SettingsState& settings, const std::string& webExtensionText,
-                  sys::ProfileStore& profile, const std::string& iniPath) {
+                  sys::ProfileStore& profile, const std::string& iniPath, std::string* error) {
   return profile.WriteAll(kSettingsSection,
                           {{"loca", NumberText(settings.CornerCode)},
                            {"CaseSensitive", NumberText(settings.CaseSensitive ? 1 : 0)},
                            {"AutoUpdate", NumberText(settings.AutoUpdate ? 1 : 0)},
                            {"WebExtensions", webExtensionText}},
-                          iniPath);
+                          iniPath, error);
 }
 
 }  // namespace tarvolin

@@ -53,11 +53,12 @@ bool LoadSettings(SettingsState& settings, sys::ProfileStore& profile, sys::File
 // The defaults of a new installation, in memory and in tv.ini. False when a
 // key could not be written.
 bool WriteFirstRunSettings(SettingsState& settings, sys::ProfileStore& profile,
-                           const std::string& iniPath);
+                           const std::string& iniPath, std::string* error = nullptr);
 
 // The options dialog's save: the four keys, the web-extension text exactly
-// as typed. False when a key could not be written.
+// as typed. False when a key could not be written, and `error` says why.
 bool WriteOptions(const SettingsState& settings, const std::string& webExtensionText,
-                  sys::ProfileStore& profile, const std::string& iniPath);
+                  sys::ProfileStore& profile, const std::string& iniPath,
+                  std::string* error = nullptr);
 
 }  // namespace tarvolin

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string_view>
 
 #ifndef _WIN32
@@ -18,6 +20,32 @@ std::optional<std::string> Variable(const std::string& name) {
     return std::nullopt;
   }
   return std::string(value);
+}
+
+std::string SettingsFolder(const std::string& programFolder) {
+  namespace fs = std::filesystem;
+  const bool system = programFolder == "/usr" || programFolder.rfind("/usr/", 0) == 0;
+  if (!system && !programFolder.empty()) {
+    const fs::path probe = fs::path(programFolder) / ".tarvolin-write-test";
+    if (std::ofstream(probe).is_open()) {
+      std::error_code ec;
+      fs::remove(probe, ec);
+      return programFolder;
+    }
+  }
+#ifdef _WIN32
+  const fs::path base = Variable("APPDATA").value_or(HomeFolder());
+  const fs::path folder = base / "Tarvolin";
+#else
+  const std::string config = Variable("XDG_CONFIG_HOME").value_or("");
+  // A relative XDG_CONFIG_HOME is invalid and ignored.
+  const fs::path base =
+      !config.empty() && config[0] == '/' ? fs::path(config) : fs::path(HomeFolder()) / ".config";
+  const fs::path folder = base / "tarvolin";
+#endif
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  return folder.string();
 }
 
 #ifdef _WIN32

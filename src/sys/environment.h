@@ -13,6 +13,13 @@ std::optional<std::string> Variable(const std::string& name);
 // The user's home folder: $HOME (%USERPROFILE% on Windows).
 std::string HomeFolder();
 
+// Where tv.ini and files.cfg live: the program's folder when the user may
+// write there (a portable copy), else the user's configuration folder,
+// $XDG_CONFIG_HOME/tarvolin or ~/.config/tarvolin (%APPDATA%\Tarvolin on
+// Windows), created when missing. A folder under /usr, where packages put
+// programs, is never written, not even by root.
+std::string SettingsFolder(const std::string& programFolder);
+
 // The program a bare name stands for: the first executable regular file of
 // that name in PATH's folders (empty entries, the current folder, skipped).
 // Empty when there is none, and always on Windows, where the Windows folders

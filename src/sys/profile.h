@@ -29,13 +29,16 @@ class ProfileStore {
   // Writes the keys in this order. A store that can replaces the file once,
   // so that a crash leaves either all the new values or none; the Windows
   // profile functions write one key at a time. False when a key was not
-  // written.
+  // written; then `error`, when given, says why if the store knows.
   virtual bool WriteAll(const std::string& section,
                         const std::vector<std::pair<std::string, std::string>>& keys,
-                        const std::string& file) {
+                        const std::string& file, std::string* error = nullptr) {
     bool all = true;
     for (const auto& [key, value] : keys) {
       all = Write(section, key, value, file) && all;
+    }
+    if (!all && error != nullptr) {
+      *error = "a key was not written";
     }
     return all;
   }

@@ -27,6 +27,9 @@ fail() {
 # desktop opener that notes what it was asked to open.
 mkdir -p "$dir" "$drive/Games" "$drive/Windows" "$work/bin"
 cp "$program" "$dir/tarvolin"
+cp "$(dirname "$program")/tarvolin-bar" "$dir/"
+# The resident bar's socket: each case its own.
+export XDG_RUNTIME_DIR=$work
 # The HTTP client, a module the program loads from its own folder.
 cp "$(dirname "$program")"/libtarvolin_http.* "$dir/"
 cp "$root/docs/ReadMe.txt" "$root/docs/Changelog.txt" "$dir/"

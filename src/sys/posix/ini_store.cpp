@@ -253,13 +253,16 @@ bool IniStore::Write(const std::string& section, const std::string& key, const s
 
 bool IniStore::WriteAll(const std::string& section,
                         const std::vector<std::pair<std::string, std::string>>& keys,
-                        const std::string& fileName) {
+                        const std::string& fileName, std::string* error) {
   std::string bytes;
   std::error_code ec;
   if (!LoadFile(fileName, &bytes)) {
     // A path that exists but cannot be read as a file must not be replaced
     // by a new file.
     if (std::filesystem::exists(fileName, ec) || ec) {
+      if (error != nullptr) {
+        *error = "it exists but cannot be read as a file";
+      }
       return false;
     }
     bytes.clear();
@@ -267,11 +270,14 @@ bool IniStore::WriteAll(const std::string& section,
   for (const auto& [key, value] : keys) {
     const std::optional<std::string> updated = WithValue(bytes, section, key, value);
     if (!updated) {
+      if (error != nullptr) {
+        *error = "a name or value cannot be stored in an INI file";
+      }
       return false;
     }
     bytes = *updated;
   }
-  return WriteFileReplacing(fileName, bytes);
+  return WriteFileReplacing(fileName, bytes, error);
 }
 
 bool ReadIniSection(const std::string& fileName, const std::string& section,

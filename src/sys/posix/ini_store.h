@@ -19,7 +19,7 @@ class IniStore : public ProfileStore {
   // All the keys in one replacement of the file: all of them or none.
   bool WriteAll(const std::string& section,
                 const std::vector<std::pair<std::string, std::string>>& keys,
-                const std::string& file) override;
+                const std::string& file, std::string* error = nullptr) override;
 };
 
 // The key lines of one section, in file order, as (name, value) pairs read by

@@ -1,0 +1,32 @@
+// One resident bar per user and display. The resident bar listens on a
+// local socket; a second start hands its request ("show" or "toggle") over
+// and ends. Plain POSIX, no Qt: the launcher that uses it must start in a
+// millisecond or two.
+#pragma once
+
+#include <string>
+
+namespace tarvolin::instance {
+
+// $XDG_RUNTIME_DIR/tarvolin-<display>.socket, or the same name in a private
+// folder /tmp/tarvolin-<uid> where that variable is not set. Empty when no
+// safe place can be found.
+std::string SocketPath();
+
+// Sends the request to the resident bar and waits for its answer. False
+// when no bar answers: none is running, or its socket is left over.
+bool SendToResident(const std::string& socketPath, const std::string& request);
+
+inline constexpr int kOtherResident = -2;
+
+// Makes this process the resident bar: takes the lock beside the socket for
+// the rest of its life and listens. The listening socket, kOtherResident
+// when another process holds the lock, or -1 when the socket cannot be made.
+// Neither descriptor is inherited by started programs.
+int ListenAsResident(const std::string& socketPath);
+
+// Accepts one connection on the listening socket, reads its request, and
+// answers it. Empty when nothing readable came within a second.
+std::string ReadRequest(int listening);
+
+}  // namespace tarvolin::instance

@@ -1,0 +1,128 @@
+// `tarvolin`: hands the request to the resident bar when one runs, else
+// becomes the bar by starting tarvolin-bar in its place (same process). It
+// links no Qt, so a second start costs a millisecond or two, not the tens a
+// Qt program needs to load its libraries.
+
+#include <limits.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "instance/instance.h"
+
+#define TARVOLIN_STRING2(x) #x
+#define TARVOLIN_STRING(x) TARVOLIN_STRING2(x)
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: tarvolin [--show | --toggle]\n"
+    "A one-line command bar in a corner of the screen.\n"
+    "\n"
+    "  --show      bring the running bar to the front (the default)\n"
+    "  --toggle    hide the running bar, or bring it to the front\n"
+    "  --help      show this text and exit\n"
+    "  --version   show the version and exit\n"
+    "\n"
+    "Without a running bar, each of these starts one. Qt's own options, such\n"
+    "as -platform or -display, are passed on.\n"
+    "Settings and quickcommands (tv.ini, files.cfg) live beside the program\n"
+    "when its folder is writable, else in $XDG_CONFIG_HOME/tarvolin.\n";
+
+// Qt's options that take the next argument as their value, and those that
+// stand alone.
+constexpr std::string_view kQtValueOptions[] = {"platform",
+                                                "platformpluginpath",
+                                                "platformtheme",
+                                                "plugin",
+                                                "qwindowgeometry",
+                                                "qwindowicon",
+                                                "qwindowtitle",
+                                                "display",
+                                                "geometry",
+                                                "title",
+                                                "name",
+                                                "style",
+                                                "stylesheet",
+                                                "session"};
+constexpr std::string_view kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+
+template <std::size_t N>
+bool OneOf(std::string_view name, const std::string_view (&names)[N]) {
+  for (const std::string_view candidate : names) {
+    if (name == candidate) {
+      return true;
+    }
+  }
+  return false;
+}
+
+int Refuse(const char* what, const char* argument) {
+  std::fprintf(stderr, "tarvolin: %s '%s'\nTry 'tarvolin --help'.\n", what, argument);
+  return 2;
+}
+
+// tarvolin-bar beside this program (a program folder, or the build), else
+// where the package puts it: <prefix>/lib/tarvolin beside <prefix>/bin.
+std::string BarProgram() {
+  char self[PATH_MAX];
+  const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  std::string folder = length > 0 ? std::string(self, static_cast<std::size_t>(length)) : "";
+  folder.erase(folder.find_last_of('/') + 1);
+  const std::string beside = folder + "tarvolin-bar";
+  if (::access(beside.c_str(), X_OK) == 0) {
+    return beside;
+  }
+  return folder + "../lib/tarvolin/tarvolin-bar";
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  std::string request = "show";
+  std::vector<char*> passed = {argv[0]};
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--help" || argument == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (argument == "--version") {
+      std::printf("tarvolin %s\n", TARVOLIN_STRING(TARVOLIN_VERSION));
+      return 0;
+    }
+    if (argument == "--show" || argument == "--toggle") {
+      request = argument.substr(2);
+      continue;
+    }
+    if (argument.size() < 2 || argument[0] != '-') {
+      return Refuse("unexpected argument", argv[i]);
+    }
+    std::string_view name = argument.substr(argument[1] == '-' ? 2 : 1);
+    const bool withValue = name.find('=') != std::string_view::npos;
+    name = name.substr(0, name.find('='));
+    if (OneOf(name, kQtFlags) || (withValue && OneOf(name, kQtValueOptions))) {
+      passed.push_back(argv[i]);
+    } else if (OneOf(name, kQtValueOptions) && i + 1 < argc) {
+      passed.push_back(argv[i]);
+      passed.push_back(argv[++i]);
+    } else {
+      return Refuse("unknown option", argv[i]);
+    }
+  }
+  const std::string socket = tarvolin::instance::SocketPath();
+  if (tarvolin::instance::SendToResident(socket, request)) {
+    return 0;
+  }
+  const std::string bar = BarProgram();
+  passed.push_back(nullptr);
+  ::execv(bar.c_str(), passed.data());
+  std::fprintf(stderr, "tarvolin: cannot start %s: %s\n", bar.c_str(), std::strerror(errno));
+  return 1;
+}
