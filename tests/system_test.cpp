@@ -17,6 +17,7 @@
 
 #include "support/system_info.h"
 #include "support/temp_folder.h"
+#include "sys/environment.h"
 #include "sys/posix/ini_store.h"
 #ifdef _WIN32
 #include "sys/windows/windows_filesystem.h"
@@ -195,6 +196,24 @@ class FileSystemTest : public ::testing::Test {
   TempFolder temp_;
   fs::path start_ = fs::current_path();
 };
+
+// tv.ini and files.cfg stay beside a program the user may write to, and go
+// to the user's own configuration folder, made on the spot, otherwise.
+TEST_F(FileSystemTest, SettingsLiveBesideAWritableProgramElseWithTheUser) {
+  EXPECT_EQ(SettingsFolder(temp_.Path()), temp_.Path());
+  EXPECT_FALSE(temp_.Exists(".tarvolin-write-test"));
+#ifdef _WIN32
+  ::_putenv_s("APPDATA", (temp_ / "config").c_str());
+  const std::string expected = temp_ / "config/Tarvolin";
+#else
+  ::setenv("XDG_CONFIG_HOME", (temp_ / "config").c_str(), 1);
+  const std::string expected = temp_ / "config/tarvolin";
+  // Where packages put programs, nothing is written, not even by root.
+  EXPECT_EQ(SettingsFolder("/usr/lib/tarvolin"), expected);
+#endif
+  EXPECT_EQ(SettingsFolder(temp_ / "no/such/folder"), expected);
+  EXPECT_TRUE(fs::is_directory(expected));
+}
 
 TEST_F(FileSystemTest, FirstMatchingEntryFindsNamesInAnyCase) {
   struct Case {
