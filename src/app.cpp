@@ -13,6 +13,7 @@
 #include "sys/text.h"
 #include "ui/program_icon.h"
 #include "ui/text.h"
+#include "ui/x11_window_state.h"
 
 namespace tarvolin {
 
@@ -112,18 +113,6 @@ void App::Start() {
     RunFirstRunSetUp();
   }
   PlaceBar(settings_.CornerCode);
-  // A big files.cfg takes seconds to read: the bar does not wait for it. A
-  // line entered meanwhile waits in Table(); the table is taken over here as
-  // soon as it is read.
-  if (!quickcommandsLoaded_) {
-    loading_ = std::async(std::launch::async, [this, path = QuickcommandPath()] {
-      QuickcommandTable table;
-      LoadQuickcommands(table, path);
-      QMetaObject::invokeMethod(
-          this, [this] { Table(); }, Qt::QueuedConnection);
-      return table;
-    });
-  }
   const bool dialogOpen = OpenDialog(Dialog::kEditor) != nullptr;
   bar_.show();
   // The first-run editor keeps the focus it was given.
@@ -133,7 +122,31 @@ void App::Start() {
   }
   placeTimer_.start(750);
   onlineTimer_.start(55000);
-  GrabHotkey();
+  // What the bar does not need to be drawn waits until it is on screen.
+  bar_.installEventFilter(this);
+}
+
+bool App::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != &bar_ || event->type() != QEvent::Paint) {
+    return false;
+  }
+  bar_.removeEventFilter(this);
+  QTimer::singleShot(0, this, [this] {
+    GrabHotkey();
+    // A big files.cfg takes seconds to read: it is read on a thread of its
+    // own. A line entered meanwhile waits in Table(); the table is taken
+    // over as soon as it is read.
+    if (!quickcommandsLoaded_ && !loading_.valid()) {
+      loading_ = std::async(std::launch::async, [this, path = QuickcommandPath()] {
+        QuickcommandTable table;
+        LoadQuickcommands(table, path);
+        QMetaObject::invokeMethod(
+            this, [this] { Table(); }, Qt::QueuedConnection);
+        return table;
+      });
+    }
+  });
+  return false;
 }
 
 void App::GrabHotkey() {
@@ -493,7 +506,7 @@ void App::ToTray() {
 }
 
 void App::Toggle() {
-  if (bar_.isVisible() && bar_.isActiveWindow()) {
+  if (bar_.isVisible() && ui::x11::HasInputFocus(&bar_)) {
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
       ToTray();
     } else {

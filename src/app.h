@@ -84,6 +84,8 @@ class App : public QObject {
   void Toggle();
 
  private:
+  // The bar's first paint: it is on screen.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void OnKey(int key);
   void Submit();
   // Tab: puts the first candidate in place of the word under the caret; a

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <iterator>
 #include <sstream>
 
 #if defined(TARVOLIN_HAVE_XCB)
@@ -149,12 +150,17 @@ std::unique_ptr<GlobalHotkey> GlobalHotkey::Grab(const std::string& text, std::s
     return nullptr;
   }
   const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+  // All four grabs go out before the first answer is awaited: one round
+  // trip.
+  xcb_void_cookie_t grabs[std::size(kLockStates)];
+  for (std::size_t i = 0; i < std::size(kLockStates); ++i) {
+    grabs[i] = xcb_grab_key_checked(
+        c, 1, root, static_cast<std::uint16_t>(combination->modifiers | kLockStates[i]), keycode,
+        XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+  }
   bool taken = false;
-  for (const std::uint16_t locks : kLockStates) {
-    xcb_generic_error_t* failure = xcb_request_check(
-        c,
-        xcb_grab_key_checked(c, 1, root, static_cast<std::uint16_t>(combination->modifiers | locks),
-                             keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+  for (const xcb_void_cookie_t grab : grabs) {
+    xcb_generic_error_t* failure = xcb_request_check(c, grab);
     taken = taken || failure != nullptr;
     std::free(failure);
   }

@@ -61,9 +61,27 @@ void SkipTaskbar(QWidget* widget) {
   xcb_flush(c);
 }
 
+bool HasInputFocus(QWidget* widget) {
+  auto* native = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  xcb_connection_t* c = native != nullptr ? native->connection() : nullptr;
+  if (c == nullptr) {
+    return widget->isActiveWindow();
+  }
+  xcb_get_input_focus_reply_t* reply =
+      xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+  const bool focused =
+      reply != nullptr && reply->focus == static_cast<xcb_window_t>(widget->winId());
+  std::free(reply);
+  return focused;
+}
+
 #else
 
 void SkipTaskbar(QWidget*) {}
+
+bool HasInputFocus(QWidget* widget) {
+  return widget->isActiveWindow();
+}
 
 #endif
 

@@ -1,5 +1,5 @@
-// A window state Qt does not set on X11 by itself: no task-bar or pager
-// entry. Does nothing on other window systems.
+// Window state Qt does not give on X11 by itself: no task-bar or pager
+// entry, and whether a window holds the keyboard focus right now.
 #pragma once
 
 class QWidget;
@@ -11,5 +11,9 @@ namespace tarvolin::ui::x11 {
 // manager drops a window's states when it is withdrawn, so this is needed
 // before every showing; Qt keeps the states it finds when it adds its own.
 void SkipTaskbar(QWidget* widget);
+
+// Whether the window holds the keyboard focus, asked of the X server, so a
+// focus change Qt has not yet taken in counts too. Elsewhere, Qt's view.
+bool HasInputFocus(QWidget* widget);
 
 }  // namespace tarvolin::ui::x11
