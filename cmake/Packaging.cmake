@@ -43,6 +43,15 @@ if(NOT TARGET tarvolin)
   return()
 endif()
 
+# Fortified C library calls, as Debian builds its own packages
+# (dpkg-buildflags), in every optimized build of the program's code: what is
+# tested is what is packaged. A Debug build has no optimizer for glibc's
+# checks to work with.
+get_property(program_targets DIRECTORY ${PROJECT_SOURCE_DIR}/src PROPERTY BUILDSYSTEM_TARGETS)
+foreach(target IN LISTS program_targets)
+  target_compile_definitions(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
+endforeach()
+
 # The manual page and the package's changelog go compressed, without a time
 # stamp in the gzip header, so the same sources make the same files.
 find_program(TARVOLIN_GZIP gzip REQUIRED)
