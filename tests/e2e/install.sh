@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# The installed program as a user runs it: `cmake --install` under /usr into a
-# temporary root (DESTDIR), then <root>/usr/bin/tarvolin on a display of its
-# own, started by a user who cannot write the program's folder (as root:
-# nobody; otherwise the folder is made read-only). Settings and quickcommands
-# must go to that user's ~/.config/tarvolin and be found there next time.
-#
-#   tests/e2e/install.sh BUILD_DIR
+# The program installed under /usr into a temporary root (DESTDIR) and run by
+# a user who cannot write its folder (as root: nobody; else the folder is made
+# read-only): settings and quickcommands go to ~/.config/tarvolin and are
+# found there next time.   tests/e2e/install.sh BUILD_DIR
 set -u
 build=$(readlink -f "${1:?usage: install.sh BUILD_DIR}")
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -27,7 +24,7 @@ user=()
 if [ "$(id -u)" = 0 ]; then
   user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
   chown -R nobody:nogroup "$home"
-  chmod 1777 "$work" # the installed tree readable, and room for the programs of drive C: to note their runs
+  chmod 1777 "$work" # the installed tree readable; drive C:'s programs note their runs here
 else
   chmod a-w "$work/root/usr/lib/tarvolin"
   trap 'chmod u+w "$work/root/usr/lib/tarvolin"; finish' EXIT
