@@ -1,34 +1,87 @@
 # Install rules and packages.
 #
-# `cmake --install build --prefix DIR` lays out a portable program folder:
-# the executable, ReadMe.txt, Changelog.txt and an empty files.cfg (component
-# "program"). The launcher, the .desktop entry and the icon (component
-# "desktop") go only into the .deb: /usr/bin/tarvolin starts
-# /opt/tarvolin/tarvolin.
+# `cmake --install build --prefix /usr` (and the .deb) installs the program
+# for every user of the machine (component "system"):
+#   bin/tarvolin                     the launcher
+#   lib/tarvolin/                    tarvolin-bar and libtarvolin_http.so
+#   share/tarvolin/                  ReadMe.txt, Changelog.txt
+#   share/applications, share/icons  the menu entry and its 48x48 icon
+#   share/man/man1/tarvolin.1.gz, share/doc/tarvolin/ (copyright, changelog.gz)
+# The launcher finds the bar at ../lib/tarvolin, the bar its documents at
+# ../../share/tarvolin; each user's tv.ini and files.cfg live in
+# $XDG_CONFIG_HOME/tarvolin. Nothing else is installed: no files.cfg, no
+# autostart entry.
 #
-# `cpack` in the build folder makes tarvolin-<version>-Linux.tar.gz (that
-# folder) and tarvolin_<version>_<arch>.deb (that folder under /opt/tarvolin,
-# plus the desktop component).
+# `cmake --install build --component portable --prefix DIR` lays out a
+# portable program folder instead: the launcher, the bar, the module, the
+# documents and an empty files.cfg, all in DIR, where the program then keeps
+# tv.ini and files.cfg.
+#
+# `cpack` in the build folder makes tarvolin-<version>-Linux.tar.gz (the
+# portable folder) and tarvolin_<version>_<arch>.deb (the system layout under
+# /usr).
 #
 # CPack reads this file again for each generator (CPACK_PROJECT_CONFIG_FILE);
 # then only the first block runs: it says which component goes where.
 if(DEFINED CPACK_TARVOLIN_BUILD_DIR)
   if(CPACK_GENERATOR STREQUAL "DEB")
-    set(CPACK_PACKAGING_INSTALL_PREFIX /)
-    set(CPACK_INSTALL_CMAKE_PROJECTS
-        "${CPACK_TARVOLIN_BUILD_DIR};Tarvolin;program;/opt/tarvolin"
-        "${CPACK_TARVOLIN_BUILD_DIR};Tarvolin;desktop;/")
+    if(NOT CPACK_TARVOLIN_CHANGELOG_VERSION STREQUAL CPACK_PACKAGE_VERSION)
+      message(FATAL_ERROR "packaging/changelog ends at version "
+              "'${CPACK_TARVOLIN_CHANGELOG_VERSION}', the project is at "
+              "${CPACK_PACKAGE_VERSION}: add an entry for it.")
+    endif()
+    set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+    set(CPACK_INSTALL_CMAKE_PROJECTS "${CPACK_TARVOLIN_BUILD_DIR};Tarvolin;system;/")
   else()
-    set(CPACK_INSTALL_CMAKE_PROJECTS "${CPACK_TARVOLIN_BUILD_DIR};Tarvolin;program;/")
+    set(CPACK_INSTALL_CMAKE_PROJECTS "${CPACK_TARVOLIN_BUILD_DIR};Tarvolin;portable;/")
   endif()
   return()
 endif()
 
-install(TARGETS tarvolin RUNTIME DESTINATION . COMPONENT program)
-# The HTTP client, loaded beside the program at its first online tick.
-install(TARGETS tarvolin_http LIBRARY DESTINATION . COMPONENT program)
+# The launcher and the socket it talks over are POSIX: no packages elsewhere.
+if(NOT TARGET tarvolin)
+  return()
+endif()
+
+# Fortified C library calls, as Debian builds its own packages
+# (dpkg-buildflags), in every optimized build of the program's code: what is
+# tested is what is packaged. A Debug build has no optimizer for glibc's
+# checks to work with.
+get_property(program_targets DIRECTORY ${PROJECT_SOURCE_DIR}/src PROPERTY BUILDSYSTEM_TARGETS)
+foreach(target IN LISTS program_targets)
+  target_compile_definitions(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
+endforeach()
+
+# The manual page and the package's changelog go compressed, without a time
+# stamp in the gzip header, so the same sources make the same files.
+find_program(TARVOLIN_GZIP gzip REQUIRED)
+set(generated ${CMAKE_BINARY_DIR}/packaging)
+add_custom_command(
+  OUTPUT ${generated}/tarvolin.1.gz ${generated}/changelog.gz
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/docs/tarvolin.1
+          ${PROJECT_SOURCE_DIR}/packaging/changelog ${generated}
+  COMMAND ${TARVOLIN_GZIP} -9nf ${generated}/tarvolin.1 ${generated}/changelog
+  DEPENDS ${PROJECT_SOURCE_DIR}/docs/tarvolin.1 ${PROJECT_SOURCE_DIR}/packaging/changelog
+  VERBATIM)
+add_custom_target(tarvolin_package_documents ALL
+                  DEPENDS ${generated}/tarvolin.1.gz ${generated}/changelog.gz)
+
+install(TARGETS tarvolin DESTINATION bin COMPONENT system)
+install(TARGETS tarvolin-bar tarvolin_http DESTINATION lib/tarvolin COMPONENT system)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/ReadMe.txt ${PROJECT_SOURCE_DIR}/docs/Changelog.txt
-        DESTINATION . COMPONENT program)
+        DESTINATION share/tarvolin COMPONENT system)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/tarvolin.desktop
+        DESTINATION share/applications COMPONENT system)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/tarvolin.png
+        DESTINATION share/icons/hicolor/48x48/apps COMPONENT system)
+install(FILES ${generated}/tarvolin.1.gz DESTINATION share/man/man1 COMPONENT system)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${generated}/changelog.gz
+        DESTINATION share/doc/tarvolin COMPONENT system)
+
+install(TARGETS tarvolin tarvolin-bar tarvolin_http DESTINATION .
+        COMPONENT portable EXCLUDE_FROM_ALL)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/ReadMe.txt ${PROJECT_SOURCE_DIR}/docs/Changelog.txt
+        DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
 # An empty files.cfg is two empty lines, CR LF CR LF. Installing over a folder
 # in use keeps the quickcommands already there.
 install(CODE [[
@@ -39,33 +92,35 @@ install(CODE [[
   else()
     message(STATUS "Up-to-date: ${cfg} (kept)")
   endif()
-]] COMPONENT program)
+]] COMPONENT portable EXCLUDE_FROM_ALL)
 
-install(PROGRAMS ${PROJECT_SOURCE_DIR}/packaging/tarvolin.sh DESTINATION usr/bin
-        RENAME tarvolin COMPONENT desktop EXCLUDE_FROM_ALL)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/tarvolin.desktop
-        DESTINATION usr/share/applications COMPONENT desktop EXCLUDE_FROM_ALL)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/tarvolin.png
-        DESTINATION usr/share/icons/hicolor/48x48/apps COMPONENT desktop EXCLUDE_FROM_ALL)
+# The version named in packaging/changelog, which the .deb must match.
+file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/changelog changelog_top LIMIT_COUNT 1)
+string(REGEX REPLACE "^tarvolin \\(([^)]*)\\).*" "\\1" CPACK_TARVOLIN_CHANGELOG_VERSION
+       "${changelog_top}")
 
+set(TARVOLIN_MAINTAINER "Tarvolin developers <tarvolin@tarvolin.invalid>" CACHE STRING
+    "Maintainer field of the .deb")
 set(CPACK_PACKAGE_NAME tarvolin)
 set(CPACK_PACKAGE_VENDOR Tarvolin)
-set(CPACK_PACKAGE_CONTACT "Tarvolin <tarvolin@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Small command bar in place of the system's run box")
-set(CPACK_PACKAGE_DESCRIPTION "A borderless, always-on-top strip with one text box in a corner of
-the screen: type a quickcommand, a web address, a drive path or a program name
-and press Enter. The program keeps tv.ini and files.cfg in /opt/tarvolin.")
+set(CPACK_PACKAGE_CONTACT ${TARVOLIN_MAINTAINER})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small command bar in place of the desktop's run box")
+set(CPACK_PACKAGE_DESCRIPTION "A borderless, always-on-top strip with one text box in a corner of the
+screen: type a quickcommand (a word of your own for a file, a folder or a
+web address), a web address, a drive path or a program with its arguments,
+and press Enter. Tab completes, Up and Down step through the last commands,
+and on X11 a hotkey (Ctrl+Alt+Space unless tv.ini names another) brings the
+bar to the front. Each user's settings and quickcommands live in
+~/.config/tarvolin.")
 set(CPACK_GENERATOR TGZ DEB)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The dialogs' face; without it the desktop's own stands in, and some
-# captions are cut short.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-liberation2)
-# files.cfg holds the user's quickcommands: as a conffile it survives an
-# upgrade and a removal (only a purge deletes it).
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/conffiles)
+# The dialogs' face (without it the desktop's own stands in, and some
+# captions are cut short), and xdg-open, which opens web addresses,
+# documents and folders.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, xdg-utils")
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_FILE})
 set(CPACK_TARVOLIN_BUILD_DIR ${CMAKE_BINARY_DIR})
 include(CPack)
