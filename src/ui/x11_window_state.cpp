@@ -75,9 +75,18 @@ bool HasInputFocus(QWidget* widget) {
   return focused;
 }
 
+void Flush() {
+  auto* native = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (xcb_connection_t* c = native != nullptr ? native->connection() : nullptr) {
+    xcb_flush(c);
+  }
+}
+
 #else
 
 void SkipTaskbar(QWidget*) {}
+
+void Flush() {}
 
 bool HasInputFocus(QWidget* widget) {
   return widget->isActiveWindow();

@@ -16,4 +16,9 @@ void SkipTaskbar(QWidget* widget);
 // focus change Qt has not yet taken in counts too. Elsewhere, Qt's view.
 bool HasInputFocus(QWidget* widget);
 
+// Sends the requests made so far, a new window's map among them, now rather
+// than when the event loop next waits: the window manager can map the
+// window while the program goes on starting.
+void Flush();
+
 }  // namespace tarvolin::ui::x11
