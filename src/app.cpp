@@ -121,6 +121,7 @@ void App::Start() {
     bar_.activateWindow();
   }
   ui::x11::Flush();
+  bar_.LiftLengthLimit();
   placeTimer_.start(750);
   onlineTimer_.start(55000);
   // What the bar does not need to be drawn waits until it is on screen.

@@ -62,8 +62,6 @@ CommandBar::CommandBar()
       box_(new CommandBox(this)) {
   setWindowTitle(QStringLiteral("Tarvolin"));
   setFixedSize(250, 19);
-  // Nothing typed or pasted is cut off; the bar refuses a line too long.
-  box_->setMaxLength(std::numeric_limits<int>::max());
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 1, 0);
   layout->addWidget(box_);
@@ -75,6 +73,10 @@ bool CommandBar::event(QEvent* event) {
     emit Activated();
   }
   return handled;
+}
+
+void CommandBar::LiftLengthLimit() {
+  box_->setMaxLength(std::numeric_limits<int>::max());
 }
 
 void CommandBar::showEvent(QShowEvent* event) {
