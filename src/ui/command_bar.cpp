@@ -76,7 +76,13 @@ bool CommandBar::event(QEvent* event) {
 }
 
 void CommandBar::LiftLengthLimit() {
+  // The limit sets the text anew, which drops a selection: it is kept.
+  const int start = box_->selectionStart();
+  const int length = box_->selectionLength();
   box_->setMaxLength(std::numeric_limits<int>::max());
+  if (start >= 0) {
+    box_->setSelection(start, length);
+  }
 }
 
 void CommandBar::showEvent(QShowEvent* event) {
