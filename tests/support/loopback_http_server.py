@@ -1,17 +1,18 @@
 #!/usr/bin/env python3
 """The tests' HTTP server on 127.0.0.1, on Python's http.server.
 
-    loopback_http_server.py ANSWERS LOG
+    loopback_http_server.py LOG [CERTIFICATE KEY]
 
-Prints its port. Answers by path come from the JSON file ANSWERS, read at
-every request: {path: {status, body, repeatTo, location, stall}}, 404 for
-others. Every request is noted in LOG, one JSON line when it arrives and one
-when the server is through with it (whether the client left first).
+Prints its port, then reads answers from its input, one JSON line each:
+{path, status, body, repeatTo, location, stall}, and says "ok" for each.
+Other paths get 404. Every request is noted in LOG, one JSON line when it
+arrives and one when the server is through with it (whether the client left
+first). With a certificate and its key it speaks https.
 """
-import http.server, json, socket, sys, threading
+import http.server, json, socket, ssl, sys, threading
 
-answers_file, log_file = sys.argv[1:3]
-lock = threading.Lock()
+log_file = sys.argv[1]
+answers, lock = {}, threading.Lock()
 
 
 def note(record):
@@ -23,14 +24,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
 
     def do_GET(self):
-        number = id(self)
-        note({"id": number, "line": self.requestline, "target": self.path,
-              "head": self.requestline + "\r\n" + str(self.headers).replace("\n", "\r\n")})
-        try:
-            with open(answers_file) as f:
-                answers = json.load(f)
-        except FileNotFoundError:
-            answers = {}
+        note({"id": id(self), "target": self.path})
         answer = answers.get(self.path.split("?")[0], {"status": 404, "body": "not here"})
         left = False
         try:
@@ -47,15 +41,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 if not answer.get("repeatTo"):
                     self.send_header("Content-Length", str(len(body)))
                 self.end_headers()
-                sent = 0
-                while sent < total and body:
-                    piece = body[:total - sent]
+                while total > 0 and body:
+                    piece = body[:total]
                     self.wfile.write(piece)
-                    sent += len(piece)
+                    total -= len(piece)
         except OSError:
             left = True
         self.close_connection = True
-        note({"id": number, "clientLeft": left, "done": True})
+        note({"id": id(self), "clientLeft": left})
 
     def log_message(self, *args):
         pass
@@ -63,5 +56,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
 server.socket.setsockopt(socket.SOL_SOCKET, socket.SO_SNDBUF, 16 * 1024)
+if len(sys.argv) > 3:
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(sys.argv[2], sys.argv[3])
+    server.socket = context.wrap_socket(server.socket, server_side=True)
 print(server.server_address[1], flush=True)
-server.serve_forever()
+threading.Thread(target=server.serve_forever, daemon=True).start()
+for line in sys.stdin:
+    answer = json.loads(line)
+    answers[answer["path"]] = answer
+    print("ok", flush=True)

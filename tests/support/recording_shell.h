@@ -1,7 +1,9 @@
 // A shell that records what it was asked to open, and in which folder.
 #pragma once
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "sys/shell.h"
@@ -16,10 +18,21 @@ class RecordingShell : public sys::Shell {
     bool operator==(const Call&) const = default;
   };
 
-  // Records the call and answers with `failure` (empty: it started).
-  std::string Open(const std::string& target) override;
+  // Each call is recorded and answered with `failure` (empty: it started).
+  std::string Open(const std::string& target) override {
+    std::error_code ec;
+    calls.push_back({target, std::filesystem::current_path(ec).string()});
+    return failure;
+  }
   std::string Start(const std::string& program, const std::vector<std::string>& arguments,
-                    const std::string& folder) override;
+                    const std::string& folder) override {
+    std::string line = program;
+    for (const std::string& argument : arguments) {
+      line += " " + argument;
+    }
+    calls.push_back({line, folder});
+    return failure;
+  }
 
   std::vector<Call> calls;
   std::string failure;
