@@ -1,14 +1,13 @@
 #!/usr/bin/env python3
-"""The tests' HTTP server on 127.0.0.1, on Python's http.server.
-
-    loopback_http_server.py LOG [CERTIFICATE KEY]
-
-Prints its port, then reads answers from its input, one JSON line each:
-{path, status, body, repeatTo, location, stall}, and says "ok" for each.
-Other paths get 404. Every request is noted in LOG, one JSON line when it
-arrives and one when the server is through with it (whether the client left
-first). With a certificate and its key it speaks https.
-"""
+# The tests' HTTP server on 127.0.0.1, on Python's http.server.
+#
+#     loopback_http_server.py LOG [CERTIFICATE KEY]
+#
+# Prints its port, then reads answers from its input, one JSON line each:
+# {path, status, body, repeatTo, location, stall}, and says "ok" for each.
+# Other paths get 404. Every request is noted in LOG, one JSON line when it
+# arrives and one when the server is through with it (whether the client left
+# first). With a certificate and its key it speaks https.
 import http.server, json, socket, ssl, sys, threading
 
 log_file = sys.argv[1]
