@@ -17,7 +17,6 @@
 #include <memory>
 
 #include "app.h"
-#include "support/recording_shell.h"
 #include "support/temp_folder.h"
 #include "sys/posix/ini_store.h"
 #include "sys/posix/posix_filesystem.h"
@@ -25,7 +24,29 @@
 namespace tarvolin {
 namespace {
 
-using Calls = std::vector<testing::RecordingShell::Call>;
+// What a shell was asked to open (with Start, the program and its
+// arguments) and the folder it starts in.
+using Calls = std::vector<std::pair<std::string, std::string>>;
+
+// A shell that records each call and answers with `failure` (empty: it
+// started).
+struct RecordingShell : sys::Shell {
+  std::string Open(const std::string& target) override {
+    calls.emplace_back(target, std::filesystem::current_path().string());
+    return failure;
+  }
+  std::string Start(const std::string& program, const std::vector<std::string>& arguments,
+                    const std::string& folder) override {
+    std::string line = program;
+    for (const std::string& argument : arguments) {
+      line += " " + argument;
+    }
+    calls.emplace_back(line, folder);
+    return failure;
+  }
+  Calls calls;
+  std::string failure;
+};
 
 class GuiTest : public ::testing::Test {
  protected:
@@ -79,7 +100,7 @@ class GuiTest : public ::testing::Test {
   testing::TempFolder temp_;
   sys::PosixFileSystem files_{temp_ / "prog"};
   sys::IniStore profile_;
-  testing::RecordingShell shell_;
+  RecordingShell shell_;
   ui::Prompter prompter_;
   std::unique_ptr<App> app_;
   double now_ = 100;
