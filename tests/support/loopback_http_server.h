@@ -4,12 +4,11 @@
 #pragma once
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <cstddef>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -30,18 +29,14 @@ class LoopbackHttpServer {
 
   struct Request {
     std::string target;       // "/path?query"
-    bool done = false;        // the server is through with it
     bool clientLeft = false;  // the client closed the connection first
   };
 
   // With a certificate and its key (PEM files) the server speaks https.
   explicit LoopbackHttpServer(const std::string& certificate = "", const std::string& key = "")
       : scheme_(certificate.empty() ? "http" : "https") {
-    QStringList arguments{TARVOLIN_TEST_SUPPORT "/loopback_http_server.py", log_};
-    if (!certificate.empty()) {
-      arguments << QString::fromStdString(certificate) << QString::fromStdString(key);
-    }
-    process_.start("python3", arguments);
+    process_.start("python3", {TARVOLIN_TEST_SUPPORT "/loopback_http_server.py", log_,
+                               QString::fromStdString(certificate), QString::fromStdString(key)});
     port_ = ReadLine().toInt();
     if (port_ == 0) {
       throw std::runtime_error("the test server did not start");
@@ -57,18 +52,17 @@ class LoopbackHttpServer {
   }
 
   // The answer for a path (the target without its query); others get 404.
-  void Serve(const std::string& path, const Answer& answer) {
+  void Serve(const std::string& path, const Answer& a) {
     const auto text = [](const std::string& bytes) { return QString::fromStdString(bytes); };
     process_.write(QJsonDocument(QJsonObject{{"path", text(path)},
-                                             {"status", answer.status},
-                                             {"body", text(answer.body)},
-                                             {"repeatTo", static_cast<qint64>(answer.repeatTo)},
-                                             {"location", text(answer.location)},
-                                             {"stall", answer.stall}})
+                                             {"status", a.status},
+                                             {"body", text(a.body)},
+                                             {"repeatTo", static_cast<qint64>(a.repeatTo)},
+                                             {"location", text(a.location)},
+                                             {"stall", a.stall}})
                        .toJson(QJsonDocument::Compact) +
                    "\n");
-    // Once the server says so, it has the answer.
-    if (ReadLine() != "ok") {
+    if (ReadLine() != "ok") {  // once the server says so, it has the answer
       throw std::runtime_error("the test server took no answer");
     }
   }
@@ -78,21 +72,12 @@ class LoopbackHttpServer {
     QFile log(log_);
     log.open(QIODevice::ReadOnly);
     std::vector<Request> requests;
-    std::map<qint64, std::size_t> byId;
-    while (!log.atEnd()) {
-      const QJsonObject record = QJsonDocument::fromJson(log.readLine()).object();
-      const qint64 id = record["id"].toInteger();
-      if (record.contains("target")) {
-        byId[id] = requests.size();
-        requests.push_back({record["target"].toString().toStdString()});
-      } else if (byId.count(id) != 0) {
-        requests[byId[id]].done = true;
-        requests[byId[id]].clientLeft = record["clientLeft"].toBool();
+    for (const QJsonValue record : QJsonDocument::fromJson(log.readAll()).array()) {
+      const std::string target = record["target"].toString().toStdString();
+      if (path.empty() || target.substr(0, target.find('?')) == path) {
+        requests.push_back({target, record["clientLeft"].toBool()});
       }
     }
-    std::erase_if(requests, [&](const Request& r) {
-      return !path.empty() && r.target.substr(0, r.target.find('?')) != path;
-    });
     return requests;
   }
 

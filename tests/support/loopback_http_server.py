@@ -5,31 +5,36 @@
 #
 # Prints its port, then reads answers from its input, one JSON line each:
 # {path, status, body, repeatTo, location, stall}, and says "ok" for each.
-# Other paths get 404. Every request is noted in LOG, one JSON line when it
-# arrives and one when the server is through with it (whether the client left
-# first). With a certificate and its key it speaks https.
-import http.server, json, socket, ssl, sys, threading
+# Other paths get 404. LOG always holds the requests so far as one JSON list
+# of {target, clientLeft}, clientLeft once the client closed the connection
+# before the server was through. With a certificate and its key it speaks
+# https.
+import http.server, json, os, socket, ssl, sys, threading
 
 log_file = sys.argv[1]
-answers, lock = {}, threading.Lock()
+answers, requests, lock = {}, [], threading.Lock()
 
 
-def note(record):
-    with lock, open(log_file, "a") as log:
-        log.write(json.dumps(record) + "\n")
+def note(request=None):
+    with lock:
+        if request:
+            requests.append(request)
+        with open(log_file + ".new", "w") as log:
+            json.dump(requests, log)
+        os.replace(log_file + ".new", log_file)
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
 
     def do_GET(self):
-        note({"id": id(self), "target": self.path})
+        request = {"target": self.path, "clientLeft": False}
+        note(request)
         answer = answers.get(self.path.split("?")[0], {"status": 404, "body": "not here"})
-        left = False
         try:
             if answer.get("stall"):
                 self.connection.settimeout(60)
-                left = self.connection.recv(1) == b""
+                request["clientLeft"] = self.connection.recv(1) == b""
             else:
                 body = answer.get("body", "").encode("latin-1")
                 self.send_response(answer.get("status", 200))
@@ -45,9 +50,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     self.wfile.write(piece)
                     total -= len(piece)
         except OSError:
-            left = True
+            request["clientLeft"] = True
         self.close_connection = True
-        note({"id": id(self), "clientLeft": left})
+        note()
 
     def log_message(self, *args):
         pass
@@ -55,7 +60,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
 server.socket.setsockopt(socket.SOL_SOCKET, socket.SO_SNDBUF, 16 * 1024)
-if len(sys.argv) > 3:
+if len(sys.argv) > 3 and sys.argv[2]:
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(sys.argv[2], sys.argv[3])
     server.socket = context.wrap_socket(server.socket, server_side=True)
