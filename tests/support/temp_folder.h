@@ -42,17 +42,13 @@ class TempFolder {
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
   }
-  void MakeFolder(const std::string& relative) const {
-    std::filesystem::create_directories(*this / relative);
-  }
   // The bytes of a file inside; empty when there is none.
   std::string Read(const std::string& relative) const {
     std::ifstream in(*this / relative, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
   bool Exists(const std::string& relative) const {
-    std::error_code ec;
-    return std::filesystem::exists(*this / relative, ec);
+    return std::filesystem::exists(*this / relative);
   }
 
  private:
