@@ -13,14 +13,15 @@ case=${1:?$usage}
 program=$(readlink -f "${2:?$usage}")
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
-# No tv.ini: the defaults are written, with CR LF; the editor opens; the bar
-# sits bottom right.
+# No tv.ini: the defaults are written, with CR LF; the editor opens with the
+# focus; the bar sits bottom right.
 case_first_run() {
   start_bar
   wait_until 10 test -e "$dir/tv.ini" || fail "tv.ini was not written"
   [ "$(cat "$dir/tv.ini")" = "$(printf '[Tarvolin]\r\nloca= 4\r\nAutoUpdate= 1\r\nCaseSensitive= 0\r\nWebExtensions=com,org,net\r')" ] ||
     fail "tv.ini reads: $(cat -A "$dir/tv.ini")"
   wait_until 10 window_shown "Edit Quickcommands" || fail "the quickcommand editor did not open"
+  wait_until 5 focus_on "$(windows_named "Edit Quickcommands" | head -1)" || fail "the editor does not have the focus"
   wait_until 5 bar_at 774,717 || fail "the bar is at $(bar_position), not bottom right"
 }
 
@@ -60,30 +61,6 @@ case_focus_editor() {
   wait_until 10 test "$(window_count)" -le "$before" || fail "Escape did not close the file dialog"
   focus_on_editor "the file dialog"
   add_quickcommand play
-}
-
-# The help and the options give the focus back to the bar when alt+F4 closes
-# them; the corner clicked in the options moves the bar and is saved.
-case_dialogs() {
-  local help="Tarvolin - Version 0\.87 BETA" options
-  start_bar 4 0
-  bar_key F1
-  wait_until 10 window_shown "$help" || { fail "F1 did not open the help"; return; }
-  sleep 0.5
-  keep help "$(windows_named "$help" | head -1)"
-  close_window "$help" || fail "alt+F4 did not close the help"
-  focus_back "the help"
-  bar_key F3
-  wait_until 10 window_shown Options || { fail "F3 did not open the options"; return; }
-  sleep 1
-  options=$(windows_named Options | head -1)
-  click_at --window "$options" 107 15 # the tab Position, at 96 dpi
-  keep options "$options"
-  click_at --window "$options" 30 56 # Top Left
-  wait_until 5 bar_at 0,0 || fail "Top Left left the bar at $(bar_position)"
-  close_window Options || fail "alt+F4 did not close the options"
-  focus_back "the options"
-  grep -qx $'loca= 1\r' "$dir/tv.ini" || fail "tv.ini does not keep the corner: $(grep loca "$dir/tv.ini")"
 }
 
 case_tray() {

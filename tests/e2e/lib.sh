@@ -69,16 +69,9 @@ windows_named() {
 }
 window_shown() { [ -n "$(windows_named "$1")" ]; }
 window_count() { xdotool search --onlyvisible --pid "$bar_pid" 2>/dev/null | wc -l; }
-# Closes the window with this caption as a user does, with alt+F4.
-close_window() {
-  timeout 10 xdotool windowactivate --sync "$(windows_named "$1" | head -1)" key --clearmodifiers alt+F4 2>/dev/null
-  wait_until 10 not window_shown "$1"
-}
 focus_name() { xdotool getwindowfocus getwindowname 2>/dev/null; }
 focus_on() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
-# focus_back WHAT, focus_on_editor WHAT: the keyboard focus comes back to
-# the bar, to the editor, after WHAT.
-focus_back() { wait_until 5 focus_on "$(bar_window)" || fail "after $1 the focus is on '$(focus_name)', not the bar"; }
+# focus_on_editor WHAT: the keyboard focus comes back to the editor after WHAT.
 focus_on_editor() { wait_until 5 focus_on "$editor" || fail "after $1 the focus is on '$(focus_name)', not the editor"; }
 bar_ended() { ! kill -0 "$bar_pid" 2>/dev/null; }
 
