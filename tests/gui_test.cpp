@@ -10,10 +10,10 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QListView>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -58,15 +58,12 @@ class GuiTest : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::current_path(start_); }
 
-  // Starts the program with these quickcommands and, unless null, settings.
-  void Start(const char* quickcommands = "",
-             const char* settings =
-                 "[Tarvolin]\r\nloca=4\r\nCaseSensitive=0\r\nAutoUpdate=0\r\n"
-                 "WebExtensions=com,org\r\n") {
+  // Starts the program with these quickcommands.
+  void Start(const char* quickcommands = "") {
     temp_.Write("prog/files.cfg", quickcommands);
-    if (settings != nullptr) {
-      temp_.Write("prog/tv.ini", settings);
-    }
+    temp_.Write("prog/tv.ini",
+                "[Tarvolin]\r\nloca=4\r\nCaseSensitive=0\r\nAutoUpdate=0\r\n"
+                "WebExtensions=com,org\r\n");
     app_ = std::make_unique<App>(SystemServices{files_, profile_, shell_, nullptr}, prompter_);
     app_->clock = [this] { return now_; };
     app_->endProcess = [this] { ++ended_; };
@@ -109,7 +106,7 @@ class GuiTest : public ::testing::Test {
   std::filesystem::path start_ = std::filesystem::current_path();
 };
 
-TEST_F(GuiTest, EnterRunsTheLineOrShowsWhyNot) {
+TEST_F(GuiTest, EnterRunsTheLineOrShowsWhyNotAndFunctionKeys) {
   Start("c:\\games\\run.exe\r\nplay\r\nc:\\nowhere\\y\r\nquit\r\n");
   Run("  frobnicate  ");
   ExpectStatus("Unknown command (F1 for help)");
@@ -142,28 +139,22 @@ TEST_F(GuiTest, EnterRunsTheLineOrShowsWhyNot) {
   ExpectStatus("-::Line too long::-");
   EXPECT_EQ(Opened().size(), 1u);
 
-  // One named quit whose target cannot run: the word itself ends the program.
-  Run("quit");
-  EXPECT_EQ(ended_, 1);
-}
-
-// F2 and F3 are the end-to-end cases'; here what else the keys do.
-TEST_F(GuiTest, FunctionKeysShowTheHelpAndEndTheProgram) {
-  Start();
+  // After F1 an unknown word stays, selected, without a status text; the
+  // submit after that shows the status again.
   QTest::keyClick(&Box(), Qt::Key_F1, Qt::ShiftModifier);
   ASSERT_NE(app_->OpenDialog(Dialog::kHelp), nullptr);
   EXPECT_EQ(app_->OpenDialog(Dialog::kHelp)->windowTitle(), "Tarvolin - Version 0.87 BETA");
-  // After F1 an unknown word stays, selected, without a status text; the
-  // submit after that shows the status again.
   Run("frobnicate");
   ExpectStatus("frobnicate");
   Key(Qt::Key_Return);
   ExpectStatus("Unknown command (F1 for help)");
-  // Without a notification area Escape leaves the bar on screen.
+  // Without a notification area Escape leaves the bar on screen; F10 ends the
+  // program, and so does one named quit whose target cannot run.
   Key(Qt::Key_Escape);
   EXPECT_TRUE(app_->Bar().isVisible());
   Key(Qt::Key_F10);
-  EXPECT_EQ(ended_, 1);
+  Run("quit");
+  EXPECT_EQ(ended_, 2);
 }
 
 // Down goes to older lines, Up to newer ones; a pause completes the line
@@ -258,47 +249,18 @@ TEST_F(GuiTest, TheEditorAddsAsksRemovesAndSavesWhenItCloses) {
   EXPECT_EQ(Opened(), (Calls{{"www.z.org", temp_ / "prog"}}));
 }
 
-TEST_F(GuiTest, TheOptionsMoveTheBarAtOnceAndSaveEverythingWhenClosed) {
-  Start();
-  Run("options");
-  // The dialog's own top corner sits 310 twips below the bar's height; the
-  // bar's own placement takes it back to 0.
-  In<QRadioButton>(Dialog::kOptions, "corner1")->click();
-  EXPECT_EQ(app_->Bar().pos(), QPoint(0, -2));
-  app_->PlaceAndComplete();
-  EXPECT_EQ(app_->Bar().pos(), QPoint(0, 0));
-  In<QCheckBox>(Dialog::kOptions, "caseSensitive")->click();
-  EXPECT_TRUE(app_->Settings().CaseSensitive);
-  In<QCheckBox>(Dialog::kOptions, "autoUpdate")->click();
-  EXPECT_FALSE(app_->Settings().AutoUpdate);  // only when the dialog closes
-  EXPECT_EQ(In<QLineEdit>(Dialog::kOptions, "webExtensions")->text(), "com,org");
-  In<QLineEdit>(Dialog::kOptions, "webExtensions")->setText("com,org,");
-  app_->OpenDialog(Dialog::kOptions)->close();
-  ExpectStatus("Settings Saved...");
-  EXPECT_TRUE(app_->Settings().AutoUpdate);
-  EXPECT_EQ(app_->Settings().WebExtensionList, (std::vector<std::string>{".com", ".org,"}));
-  EXPECT_NE(temp_.Read("prog/tv.ini").find("loca= 1\r\nCaseSensitive= 1\r\nAutoUpdate= 1\r\n"),
-            std::string::npos);
-}
-
 // The window's _NET_WM_STATE as xprop prints it.
 std::string WindowStates(const QWidget& window) {
-  const std::string command = "xprop -id " + std::to_string(window.winId()) + " _NET_WM_STATE";
-  std::string output;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-      output += buffer;
-    }
-    ::pclose(pipe);
-  }
-  return output;
+  QProcess xprop;
+  xprop.start("xprop", {"-id", QString::number(window.winId()), "_NET_WM_STATE"});
+  xprop.waitForFinished();
+  return xprop.readAll().toStdString();
 }
 
 // The bar stays above other windows without a task-bar entry; a dialog
 // unrolls to the place the rules give its framed window, takes the focus and
 // gives it back to the bar when it closes.
-TEST_F(GuiTest, TheBarStaysAboveAndDialogsUnrollAboveIt) {
+TEST_F(GuiTest, TheBarStaysAboveDialogsUnrollAboveItAndTheOptionsMoveIt) {
   Start();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&app_->Bar()));
   const std::string states = WindowStates(app_->Bar());
@@ -334,6 +296,27 @@ TEST_F(GuiTest, TheBarStaysAboveAndDialogsUnrollAboveIt) {
       return app_->Bar().isActiveWindow() && QApplication::focusWidget() == &Box();
     })) << key;
   }
+
+  // The options move the bar at once and save everything when they close.
+  Run("options");
+  // The dialog's own top corner sits 310 twips below the bar's height; the
+  // bar's own placement takes it back to 0.
+  In<QRadioButton>(Dialog::kOptions, "corner1")->click();
+  EXPECT_EQ(app_->Bar().pos(), QPoint(0, -2));
+  app_->PlaceAndComplete();
+  EXPECT_EQ(app_->Bar().pos(), QPoint(0, 0));
+  In<QCheckBox>(Dialog::kOptions, "caseSensitive")->click();
+  EXPECT_TRUE(app_->Settings().CaseSensitive);
+  In<QCheckBox>(Dialog::kOptions, "autoUpdate")->click();
+  EXPECT_FALSE(app_->Settings().AutoUpdate);  // only when the dialog closes
+  EXPECT_EQ(In<QLineEdit>(Dialog::kOptions, "webExtensions")->text(), "com,org");
+  In<QLineEdit>(Dialog::kOptions, "webExtensions")->setText("com,org,");
+  app_->OpenDialog(Dialog::kOptions)->close();
+  ExpectStatus("Settings Saved...");
+  EXPECT_TRUE(app_->Settings().AutoUpdate);
+  EXPECT_EQ(app_->Settings().WebExtensionList, (std::vector<std::string>{".com", ".org,"}));
+  EXPECT_NE(temp_.Read("prog/tv.ini").find("loca= 1\r\nCaseSensitive= 1\r\nAutoUpdate= 1\r\n"),
+            std::string::npos);
 }
 
 }  // namespace
