@@ -3,16 +3,19 @@
 #
 #     loopback_http_server.py LOG [CERTIFICATE KEY]
 #
-# Prints its port, then reads answers from its input, one JSON line each:
-# {path, status, body, repeatTo, location, stall}, and says "ok" for each.
-# Other paths get 404. LOG always holds the requests so far as one JSON list
-# of {target, clientLeft}, clientLeft once the client closed the connection
-# before the server was through. With a certificate and its key it speaks
-# https.
-import http.server, json, os, socket, ssl, sys, threading
+# Prints its port. What it answers is in the path, whatever follows:
+#   /CODE/TEXT/...   status CODE with the body TEXT (percent-decoded)
+#   /to/LOCATION     302 to LOCATION (percent-decoded)
+#   /redirect/N      301 to redirect/N+1, without end
+#   /stream/N        N bytes without a length: the answer ends with the connection
+#   /stall           no answer: holds on until the client leaves
+# LOG always holds the requests so far as one JSON list of {target,
+# clientLeft}, clientLeft once the client closed the connection before the
+# server was through. With a certificate and its key it speaks https.
+import http.server, json, os, socket, ssl, sys, threading, urllib.parse
 
 log_file = sys.argv[1]
-answers, requests, lock = {}, [], threading.Lock()
+requests, lock = [], threading.Lock()
 
 
 def note(request=None):
@@ -30,29 +33,34 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         request = {"target": self.path, "clientLeft": False}
         note(request)
-        answer = answers.get(self.path.split("?")[0], {"status": 404, "body": "not here"})
+        kind, argument = (self.path.split("?")[0].split("/") + ["", ""])[1:3]
+        argument = urllib.parse.unquote(argument)
         try:
-            if answer.get("stall"):
+            if kind == "stall":
                 self.connection.settimeout(60)
                 request["clientLeft"] = self.connection.recv(1) == b""
+            elif kind == "stream":
+                self.answer(200, b"a" * int(argument), length=False)
+            elif kind == "to":
+                self.answer(302, location=argument)
+            elif kind == "redirect":
+                self.answer(301, location=str(int(argument) + 1))
             else:
-                body = answer.get("body", "").encode("latin-1")
-                self.send_response(answer.get("status", 200))
-                self.send_header("Connection", "close")
-                if answer.get("location"):
-                    self.send_header("Location", answer["location"])
-                total = max(answer.get("repeatTo", 0), len(body))
-                if not answer.get("repeatTo"):
-                    self.send_header("Content-Length", str(len(body)))
-                self.end_headers()
-                while total > 0 and body:
-                    piece = body[:total]
-                    self.wfile.write(piece)
-                    total -= len(piece)
+                self.answer(int(kind), argument.encode("latin-1"))
         except OSError:
             request["clientLeft"] = True
         self.close_connection = True
         note()
+
+    def answer(self, status, body=b"", location=None, length=True):
+        self.send_response(status)
+        self.send_header("Connection", "close")
+        if location:
+            self.send_header("Location", location)
+        if length:
+            self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
 
     def log_message(self, *args):
         pass
@@ -65,8 +73,4 @@ if len(sys.argv) > 3 and sys.argv[2]:
     context.load_cert_chain(sys.argv[2], sys.argv[3])
     server.socket = context.wrap_socket(server.socket, server_side=True)
 print(server.server_address[1], flush=True)
-threading.Thread(target=server.serve_forever, daemon=True).start()
-for line in sys.stdin:
-    answer = json.loads(line)
-    answers[answer["path"]] = answer
-    print("ok", flush=True)
+server.serve_forever()
