@@ -84,8 +84,6 @@ bar_window() {
   done
 }
 bar_mapped() { [ -n "$(bar_window)" ]; }
-bar_position() { geometry "$(bar_window)" 2>/dev/null | awk '{print $1 "," $2}'; }
-bar_at() { [ "$(bar_position)" = "$1" ]; }
 message_box() { windows_named Tarvolin | grep -vxF "$(bar_window)"; }
 message_shown() { [ -n "$(message_box)" ]; }
 
