@@ -148,51 +148,6 @@ TEST_F(DriveTest, LinuxLinesAndTargets) {
   ::setenv("HOME", home.c_str(), 1);
 }
 
-// The editor's Add with every message and question recorded, and the
-// questions answered from a list (No once it is used up).
-TEST_F(DriveTest, TheEditorRefusesAddsAndAsksForEveryStoredNameOrTargetInTurn) {
-  Table table{{"C:\\Games\\run.exe", "play"}};
-  std::size_t rows = 1;
-  Strings shown;
-  const auto add = [&](const std::string& target, const std::string& name,
-                       std::vector<bool> answers = {}) {
-    shown.clear();
-    std::size_t asked = 0;
-    const EditorPrompts prompts{[&](const std::string& text) { shown.push_back(text); },
-                                [&](const std::string& text) {
-                                  shown.push_back(text);
-                                  return asked < answers.size() && answers[asked++];
-                                }};
-    return AddQuickcommand(table, rows, target, name, files_, prompts);
-  };
-  EXPECT_FALSE(add("C:\\Nowhere\\x.txt", ""));
-  EXPECT_EQ(shown, Strings{"You must type a quickcommand for the file"});
-  EXPECT_FALSE(add("C:\\Nowhere\\x.txt", "x"));
-  EXPECT_EQ(shown, Strings{"'C:\\Nowhere\\x.txt'\ris not a valid command."});
-  EXPECT_TRUE(add("www.example.org", "web"));
-  EXPECT_EQ(table, (Table{{"C:\\Games\\run.exe", "play"}, {"www.example.org", "web"}}));
-  EXPECT_EQ(rows, 2u);
-
-  table = {{"a", "0"}, {"C:\\Games\\run.exe", "Play"}, {"http://five", "play"}};
-  rows = table.size();
-  EXPECT_FALSE(add("C:\\Games\\run.exe", "play", {true, false}));
-  EXPECT_EQ(shown, (Strings{"'C:\\Games\\run.exe'already exists.\rChange Quickcommand to: play ???",
-                            "'play'already exists.\rChange file to: C:\\Games\\run.exe ???"}));
-  EXPECT_EQ(table, (Table{{"a", "0"}, {"C:\\Games\\run.exe", "play"}, {"http://five", "play"}}));
-  EXPECT_TRUE(add("C:\\Games\\run.exe", "play", {true, true}));
-  EXPECT_EQ(table[2], (QuickcommandEntry{"C:\\Games\\run.exe", "play"}));
-
-  // Once the last row was removed the table holds only the placeholder,
-  // which the next pair takes.
-  table = {{"x", "y"}};
-  RemoveQuickcommand(table, 0);
-  EXPECT_EQ(table, Table{{}});
-  rows = 0;
-  EXPECT_TRUE(add("C:\\Games\\run.exe", "play"));
-  EXPECT_EQ(table, (Table{{"C:\\Games\\run.exe", "play"}}));
-  EXPECT_EQ(FindQuickcommand({{"t1", "word"}, {"t2", "Word"}}, "Word", true)->Target, "t2");
-}
-
 const Table kFive{{"1", "a"}, {"2", "b"}, {"3", "c"}, {"4", "d"}, {"5", "e"}};
 
 // Damaged or missing files lose nothing: an empty or missing files.cfg keeps
@@ -211,6 +166,9 @@ TEST(QuickcommandFile, ReadsRecordsWhateverTheLineEndsAndKeepsTheTableWithoutAFi
     LoadQuickcommands(table, temp.Write("files.cfg", bytes));
     EXPECT_EQ(table, expected) << ::testing::PrintToString(std::string(bytes));
   }
+  // A name finds its first entry, with capitals distinct only when asked so.
+  EXPECT_EQ(FindQuickcommand(two, "n2", false)->Target, "T2");
+  EXPECT_EQ(FindQuickcommand(two, "n2", true), nullptr);
   for (const std::string& path : {temp.Write("files.cfg", ""), temp / "missing.cfg"}) {
     Table table = kFive, empty;
     LoadQuickcommands(table, path);

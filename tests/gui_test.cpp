@@ -199,32 +199,47 @@ TEST_F(GuiTest, TheEditorAddsAsksRemovesAndSavesWhenItCloses) {
   EXPECT_TRUE(FocusIn(target));
 
   // Browse takes the chosen file as a drive path and moves on to the name.
-  prompter_.AnswerInAdvance({QString::fromStdString(temp_ / "c/Games/run.exe"), "no"});
+  // Every stored name or target is asked about in turn, and each Yes
+  // applies; "No" to the last question keeps the typed texts.
+  prompter_.AnswerInAdvance(
+      {QString::fromStdString(temp_ / "c/Games/run.exe"), "no", "yes", "no", "", ""});
   QTest::mouseClick(In<QPushButton>(Dialog::kEditor, "browse"), Qt::LeftButton);
   EXPECT_EQ(target->text(), "C:\\Games\\run.exe");
   EXPECT_TRUE(FocusIn(name));
   QTest::keyClicks(name, "play");
   Key(Qt::Key_Return, name);
-  // "No" to changing play's target keeps the typed texts.
-  EXPECT_EQ(prompter_.Asked().back(),
-            "Tarvolin: 'play'already exists.\rChange file to: C:\\Games\\run.exe ??? -> no");
+  target->setText("www.x.org");
+  Key(Qt::Key_Return, name);
   EXPECT_EQ(name->text(), "play");
+  // A name without a target that can run is refused.
+  target->setText("c:\\nowhere\\x.txt");
+  Key(Qt::Key_Return, name);
+  name->clear();
+  Key(Qt::Key_Return, name);
+  EXPECT_EQ(
+      prompter_.Asked().mid(1),
+      (QStringList{"Tarvolin: 'play'already exists.\rChange file to: C:\\Games\\run.exe ??? -> no",
+                   "Tarvolin: 'play'already exists.\rChange file to: www.x.org ??? -> yes",
+                   "Tarvolin: 'www.x.org'already exists.\rChange Quickcommand to: play ??? -> no",
+                   "Tarvolin: 'c:\\nowhere\\x.txt'\ris not a valid command. -> ",
+                   "Tarvolin: You must type a quickcommand for the file -> "}));
 
+  // A click in the names shows the row; Delete there removes it. Once all
+  // are gone, an added pair is the only one.
+  for (const char* shown : {"x", "play"}) {
+    const QRect row = names->visualRect(names->model()->index(names->model()->rowCount() - 1, 1));
+    QTest::mouseClick(names->viewport(), Qt::LeftButton, {}, row.center());
+    EXPECT_EQ(name->text(), shown);
+    Key(Qt::Key_Delete, names);
+  }
   target->setText("www.y.org");
   name->setText("y");
   Key(Qt::Key_Return, target);
   EXPECT_EQ(target->text(), "");
-  EXPECT_EQ(names->model()->rowCount(), 3);
-
-  // A click in the names shows the row; Delete there removes it.
-  const QRect row = names->visualRect(names->model()->index(1, 1));
-  QTest::mouseClick(names->viewport(), Qt::LeftButton, {}, row.center());
-  EXPECT_EQ(target->text(), "www.x.org");
-  EXPECT_EQ(name->text(), "x");
-  Key(Qt::Key_Delete, names);
+  EXPECT_EQ(names->model()->rowCount(), 1);
   Key(Qt::Key_Escape, target);
   EXPECT_EQ(app_->OpenDialog(Dialog::kEditor), nullptr);
-  EXPECT_EQ(temp_.Read("prog/files.cfg"), "c:\\games\\run.exe\r\nplay\r\nwww.y.org\r\ny\r\n");
+  EXPECT_EQ(temp_.Read("prog/files.cfg"), "www.y.org\r\ny\r\n");
 
   // An editor that cannot save says so, and the table stays as edited.
   Key(Qt::Key_F2);
