@@ -47,8 +47,10 @@ class LoopbackHttpServer {
   // holds it.
   std::vector<Request> Requests(const std::string& part = "") const {
     QFile log(log_);
-    log.open(QIODevice::ReadOnly);
     std::vector<Request> requests;
+    if (!log.open(QIODevice::ReadOnly)) {
+      return requests;  // none yet
+    }
     for (const QJsonValue record : QJsonDocument::fromJson(log.readAll()).array()) {
       const std::string target = record["target"].toString().toStdString();
       if (target.find(part) != std::string::npos) {
