@@ -59,7 +59,9 @@ file_has_line() { [ -f "$1" ] && grep -qxF -- "$2" "$1"; }
 press() { timeout 10 xdotool key "$@"; }
 type_text() { timeout 30 xdotool type --delay 30 -- "$1"; sleep 0.3; }
 click_at() { timeout 10 xdotool mousemove "$@" sleep 0.3 click 1; sleep 0.3; }
-geometry() { xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4}
+# geometry WINDOW: x y width height; nothing without a window (xwininfo
+# would wait for a click).
+geometry() { [ -n "$1" ] && xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4}
   /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}'; }
 # Visible windows whose caption matches ^$1$, in its case (xdotool ignores case).
 windows_named() {
