@@ -1,5 +1,5 @@
 # shellcheck shell=bash
-# Sourced by the end-to-end cases (tests/e2e/lib.sh) for tools/screenshots:
+# Sourced by tools/screenshots after the end-to-end helpers (tests/e2e/lib.sh):
 # keep NAME [WINDOW...] keeps a picture of the bar and the given windows,
 # frames included, as NAME.png in the folder KEEP_SHOTS.
 keep() {

@@ -35,7 +35,6 @@ case_quickcommand() {
   rm -f "$work/run.ran"
   type_in_bar PL
   sleep 3
-  keep bar
   press Return
   wait_until 10 test -e "$work/run.ran" || fail "PL did not complete to PLAY"
 }

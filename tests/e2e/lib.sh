@@ -114,16 +114,9 @@ open_editor() {
 # and checks that files.cfg ends with the record for c:\games\run.exe.
 add_quickcommand() {
   type_text "$1"
-  keep editor "$editor"
   press Return && sleep 0.5 && press Escape
   wait_until 10 not window_shown "Edit Quickcommands" || fail "Escape did not close the editor"
   local cfg
   cfg=$(tail -n 2 "$dir/files.cfg" 2>/dev/null)
   [ "$cfg" = "$(printf 'c:\\games\\run.exe\r\n%s\r' "$1")" ] || fail "files.cfg ends with: $cfg"
 }
-
-# keep NAME [WINDOW...]: a picture of the bar and the windows for the README,
-# when tools/screenshots asks for them with KEEP_SHOTS.
-keep() { :; }
-# shellcheck source=tools/keep-shot.sh
-[ -z "${KEEP_SHOTS:-}" ] || . "$root/tools/keep-shot.sh"
