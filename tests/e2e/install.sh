@@ -11,6 +11,10 @@ case=install program=$build/bin/tarvolin
 umask 022
 # shellcheck source=tests/e2e/lib.sh
 . "$root/tests/e2e/lib.sh"
+close_window() {
+  timeout 10 xdotool windowactivate --sync "$(windows_named "$1" | head -1)" key --clearmodifiers alt+F4
+  wait_until 10 not window_shown "$1"
+}
 
 DESTDIR=$work/root cmake --install "$build" --prefix /usr >"$work/install.log" || fail "cmake --install failed"
 for file in bin/tarvolin lib/tarvolin/tarvolin-bar lib/tarvolin/libtarvolin_http.so share/tarvolin/ReadMe.txt \
@@ -33,6 +37,7 @@ start_installed() {
   (cd / && exec "${user[@]}" env -u XDG_CONFIG_HOME HOME="$home" XDG_RUNTIME_DIR="$home/run" \
     "$work/root/usr/bin/tarvolin" >>"$work/bar.log" 2>&1) &
   bar_pid=$!
+  pids+=("$bar_pid")
   wait_until 15 bar_mapped || fail "the installed bar was not mapped"
 }
 
@@ -55,6 +60,6 @@ wait_until 10 bar_ended || fail "F10 did not end the bar"
 start_installed
 sleep 1
 not window_shown "Edit Quickcommands" || fail "the editor opened again although tv.ini was saved"
-run_line play
-ran run Games || fail "the quickcommand play from ~/.config/tarvolin/files.cfg did not run"
+type_in_bar play Return
+wait_until 10 file_has_line "$work/run.ran" "$drive/Games" || fail "the quickcommand play from ~/.config/tarvolin/files.cfg did not run"
 [ "$failures" -eq 0 ]

@@ -1,0 +1,151 @@
+// The libFuzzer targets, one per parser, each built from this file with
+// TARVOLIN_FUZZ_TARGET naming its function (fuzz/CMakeLists.txt). A broken
+// property stops the run with a message.
+#include <unistd.h>
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/interpreter.h"
+#include "core/quickcommands.h"
+#include "core/settings.h"
+#include "sys/posix/ini_store.h"
+#include "sys/posix/posix_filesystem.h"
+#include "sys/text.h"
+
+namespace tarvolin::fuzz {
+
+void Check(bool holds, const char* what) {
+  if (!holds) {
+    std::fprintf(stderr, "property broken: %s\n", what);
+    std::abort();
+  }
+}
+
+// A path in one temporary folder for the whole run, its folders made.
+std::string PathOf(const std::string& relative) {
+  static const std::string folder = [] {
+    std::string path = (std::filesystem::temp_directory_path() / "tarvolin-fuzz-XXXXXX").string();
+    Check(::mkdtemp(path.data()) != nullptr, "a temporary folder");
+    return path;
+  }();
+  std::filesystem::create_directories(std::filesystem::path(folder + "/" + relative).parent_path());
+  return folder + "/" + relative;
+}
+
+std::string WriteFile(const std::string& relative, const std::string& bytes) {
+  std::ofstream(PathOf(relative), std::ios::binary | std::ios::trunc) << bytes;
+  return PathOf(relative);
+}
+
+// files.cfg: whatever the file holds loads without harm, and saving what was
+// loaded and loading it again gives the same table.
+void Quickcommands(const std::string& input) {
+  const std::string path = WriteFile("files.cfg", input);
+  QuickcommandTable loaded;
+  LoadQuickcommands(loaded, path);
+  Check(!loaded.empty(), "the first load gives at least one entry");
+  QuickcommandTable saved = loaded;
+  std::string error;
+  Check(SaveQuickcommands(saved, true, path, &error), "a save in a writable folder");
+  Check(saved == loaded, "save then load is identity");
+}
+
+// The INI store: a value written to any file reads back as written (blanks
+// around it aside, cut to 254 bytes), and every other key of its section
+// keeps its value. The input is the file, then the section, the key and the
+// value, each after a 0 byte.
+void Profile(const std::string& input) {
+  std::vector<std::string> parts(1);
+  for (const char c : input) {
+    if (c == 0 && parts.size() < 4) {
+      parts.emplace_back();
+    } else {
+      parts.back() += c;
+    }
+  }
+  parts.resize(4);
+  const std::string &section = parts[1], &key = parts[2], &value = parts[3];
+  const auto trim = [](const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    return first == std::string::npos
+               ? std::string()
+               : text.substr(first, text.find_last_not_of(" \t") - first + 1);
+  };
+  // The section's other keys, in their order, with their values.
+  const auto others = [&](const std::string& path) {
+    std::vector<std::pair<std::string, std::string>> keys;
+    sys::ReadIniSection(path, section, &keys);
+    std::erase_if(keys, [&](const auto& entry) {
+      return sys::LowerAscii(entry.first) == sys::LowerAscii(trim(key));
+    });
+    return keys;
+  };
+  const std::string path = WriteFile("tv.ini", parts[0]);
+  const auto before = others(path);
+  sys::IniStore store;
+  if (!store.Write(section, key, value, path)) {
+    return;  // a name or value that would not read back as itself
+  }
+  const std::string read = store.Read(section, key, path);
+  Check(read.size() <= 254, "a value reads back cut to 254 bytes");
+  Check(value.size() > 200 || trim(read) == trim(value), "a value reads back as written");
+  Check(others(path) == before, "other keys keep their values");
+}
+
+// The leading number of a text (settings and the version file) is the C
+// library's strtod of its number part, blanks, tabs and line feeds counting
+// for nothing wherever they stand; rounded to 16 bits half to even, and to 0
+// outside the range.
+void Numbers(const std::string& input) {
+  std::string plain;
+  for (const char c : input) {
+    if (c != ' ' && c != '\t' && c != '\n') {
+      plain += c;
+    }
+  }
+  static const std::regex number(R"(^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?)");
+  std::smatch match;
+  const double expected =
+      std::regex_search(plain, match, number) ? std::strtod(match.str().c_str(), nullptr) : 0.0;
+  const double got = LeadingNumber(input);
+  Check(got == expected || (std::isnan(got) && std::isnan(expected)), "the C library's number");
+  const double rounded = std::nearbyint(got);
+  const bool fits = rounded >= -32768 && rounded <= 32767;
+  Check(RoundToInt16(got) == (fits ? static_cast<int>(rounded) : 0), "rounding to 16 bits");
+}
+
+// Drive paths: whatever follows the letter, the path never leads outside the
+// folder the letter is mapped to, and a directory search never fails hard.
+void Paths(const std::string& input) {
+  static const std::string drive = [] {
+    WriteFile("drive/Games/run.exe", "x");
+    std::filesystem::create_directories(PathOf("drive/Games/Sub"));
+    return PathOf("drive");
+  }();
+  sys::PosixFileSystem files("/");
+  files.SetDriveMap({{'c', drive}});
+  const std::string path = "c:" + input;
+  const std::string native = files.NativePath(path);
+  Check(native.empty() || native == drive || native.rfind(drive + "/", 0) == 0,
+        "a drive path stays inside its folder");
+  files.FirstMatchingEntry(path, sys::kAttrDirectory | sys::kAttrHidden);
+  IsValidTarget(files, path);
+  NormalizeDrivePath(path);
+}
+
+}  // namespace tarvolin::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  tarvolin::fuzz::TARVOLIN_FUZZ_TARGET(std::string(reinterpret_cast<const char*>(data), size));
+  return 0;
+}
