@@ -60,6 +60,7 @@ void CommandBox::mouseReleaseEvent(QMouseEvent* event) {
 CommandBar::CommandBar()
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       box_(new CommandBox(this)) {
+  x11::PrepareSkipTaskbar();
   setWindowTitle(QStringLiteral("Tarvolin"));
   setFixedSize(250, 19);
   auto* layout = new QHBoxLayout(this);

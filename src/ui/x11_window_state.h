@@ -11,6 +11,9 @@ namespace tarvolin::ui::x11 {
 // manager drops a window's states when it is withdrawn, so this is needed
 // before every showing; Qt keeps the states it finds when it adds its own.
 void SkipTaskbar(QWidget* widget);
+// Asks the server early for the names SkipTaskbar needs, so that it does
+// not wait for them when the window is about to be shown.
+void PrepareSkipTaskbar();
 
 // Whether the window holds the keyboard focus, asked of the X server, so a
 // focus change Qt has not yet taken in counts too. Elsewhere, Qt's view.
