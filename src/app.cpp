@@ -51,7 +51,15 @@ App::App(SystemServices system, ui::Prompter& prompter)
       prompter_(prompter) {
   ui::CommandBox& box = bar_.Box();
   connect(&box, &ui::CommandBox::KeyDown, this, &App::OnKey);
-  connect(&box, &QLineEdit::textChanged, this, [this] { lastEditTime_ = clock(); });
+  connect(&box, &QLineEdit::textChanged, this, [this] {
+    lastEditTime_ = clock();
+    KeepPlacing();
+  });
+  // Anything that can move the bar off its corner sets the timer going.
+  connect(&bar_, &ui::CommandBar::Moved, this, &App::KeepPlacing);
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    connect(screen, &QScreen::geometryChanged, this, &App::KeepPlacing);
+  }
   connect(&bar_, &ui::CommandBar::Activated, this, [this] {
     PlaceBar(settings_.CornerCode);
     bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
@@ -198,6 +206,12 @@ void App::PlaceBar(int corner) {
   }
 }
 
+void App::KeepPlacing() {
+  if (!placeTimer_.isActive()) {
+    placeTimer_.start();
+  }
+}
+
 void App::PlaceAndComplete() {
   for (const std::string& failure : system_.shell.FailedOpenings()) {
     prompter_.Inform(&bar_, FromUtf8(failure));
@@ -205,7 +219,14 @@ void App::PlaceAndComplete() {
   PlaceBar(settings_.CornerCode);
   ui::CommandBox& box = bar_.Box();
   // A clock that went back past midnight never counts as a pause.
-  if (clock() - lastEditTime_ <= kCompletionPause || box.hasSelectedText()) {
+  const bool paused = clock() - lastEditTime_ > kCompletionPause;
+  // With the bar in its corner, the pause after the last edit taken and no
+  // opener to watch, nothing is left to do until something changes: an idle
+  // bar then wakes up for nothing.
+  if (paused && !system_.shell.Watching()) {
+    placeTimer_.stop();
+  }
+  if (!paused || box.hasSelectedText()) {
     return;
   }
   if (const auto proposal = CompleteFromHistory(history_, ToUtf8(box.text()))) {
@@ -371,6 +392,7 @@ void App::CarryOut(const Command& command) {
       return;
     case Command::Kind::kOpen:
       failure = system_.shell.Open(command.target);
+      KeepPlacing();
       break;
     case Command::Kind::kRunPath:
       // The program starts in its own folder; the bar's folder comes back
@@ -382,6 +404,7 @@ void App::CarryOut(const Command& command) {
       }
       failure = system_.shell.Open(command.target);
       system_.files.SetCurrentFolder(Folder(system_.workFolder));
+      KeepPlacing();
       break;
     case Command::Kind::kStart:
       failure = system_.shell.Start(command.target, command.arguments, command.folder);

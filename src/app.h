@@ -73,6 +73,9 @@ class App : public QObject {
   // the typed line is completed after a pause; every 55 s the online
   // services run.
   void PlaceAndComplete();
+  // Sets the 750 ms timer going unless it runs; it stops itself once
+  // nothing is left to do.
+  void KeepPlacing();
   void RunOnlineServices();
 
   // Hides the bar behind its icon in the notification area, and brings it

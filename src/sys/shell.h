@@ -28,6 +28,8 @@ class Shell {
   // each told once. Asked now and then; a system whose Open reports every
   // failure at once has none.
   virtual std::vector<std::string> FailedOpenings() { return {}; }
+  // Whether an opening handed over may still fail.
+  virtual bool Watching() const { return false; }
 };
 
 }  // namespace tarvolin::sys

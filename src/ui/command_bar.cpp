@@ -86,6 +86,11 @@ void CommandBar::LiftLengthLimit() {
   }
 }
 
+void CommandBar::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  emit Moved();
+}
+
 void CommandBar::showEvent(QShowEvent* event) {
   x11::SkipTaskbar(this);
   QWidget::showEvent(event);

@@ -47,10 +47,13 @@ class CommandBar : public QWidget {
  signals:
   // The bar became the active window.
   void Activated();
+  // The bar was moved, by the program or by anyone else.
+  void Moved();
 
  protected:
   bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
 
  private:
   CommandBox* box_;

@@ -27,6 +27,7 @@ class PosixShell : public Shell {
   // The opener runs as this process's child until it ends: its status
   // tells whether it could open the target.
   std::vector<std::string> FailedOpenings() override;
+  bool Watching() const override { return !openers_.empty(); }
 
  private:
   std::string Opener(const std::string& argument);
