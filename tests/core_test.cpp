@@ -2,6 +2,7 @@
 // and completion, placement, the quickcommand editor's changes, and
 // files.cfg and tv.ini on disk.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -270,6 +271,47 @@ TEST(SettingsFile, FirstRunReadingAndTheOptions) {
   // Folder names may hold ? and *, which a file search takes as wildcards.
   ini = temp.Write("what?/tv.ini", "[Tarvolin]\r\nloca=2\r\n");
   EXPECT_EQ(load(), "2 - -");
+}
+
+// Saves replace the file whole: its permission bits stay, another running
+// process's temporary file is left alone, one of a process that ended is
+// cleared away, and a write that cannot take every key changes nothing and
+// says why. A file bigger than one read block reads back byte for byte.
+TEST(Saves, KeepPermissionsAndOtherProcessesFilesAndWriteAllKeysOrNone) {
+  TempFolder temp;
+  const std::string cfg = temp.Write("files.cfg", "\r\n\r\n");
+  const std::string ini = temp.Write("tv.ini", "[Tarvolin]\r\nloca=4\r\n");
+  ::chmod(cfg.c_str(), 0600);
+  ::chmod(ini.c_str(), 0640);
+  temp.Write("files.cfg.tmp-999999999~", "left");
+  const std::string alive = "files.cfg.tmp-" + std::to_string(::getppid()) + "~";
+  temp.Write(alive, "busy");
+  Table table;
+  for (int i = 0; i < 5000; ++i) {
+    table.push_back({"c:\\games\\program" + std::to_string(i) + ".exe", "w" + std::to_string(i)});
+  }
+  const Table saved = table;
+  std::string error;
+  ASSERT_TRUE(SaveQuickcommands(table, true, cfg, &error)) << error;
+  EXPECT_EQ(table, saved);
+  EXPECT_GT(std::filesystem::file_size(cfg), 65536u);
+  sys::IniStore profile;
+  SettingsState settings;
+  settings.CornerCode = 2;
+  ASSERT_TRUE(WriteOptions(settings, "com", profile, ini));
+  struct stat st {};
+  ASSERT_EQ(::stat(cfg.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  ASSERT_EQ(::stat(ini.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_FALSE(temp.Exists("files.cfg.tmp-999999999~"));
+  EXPECT_EQ(temp.Read(alive), "busy");
+
+  const std::string before = temp.Read("tv.ini");
+  EXPECT_FALSE(
+      profile.WriteAll("Tarvolin", {{"loca", "1"}, {"WebExtensions", "a\nb"}}, ini, &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(temp.Read("tv.ini"), before);
 }
 
 }  // namespace

@@ -13,15 +13,19 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 
+#include <xcb/xcb.h>
+
 #include "app.h"
 #include "support/temp_folder.h"
 #include "sys/posix/ini_store.h"
 #include "sys/posix/posix_filesystem.h"
+#include "ui/x11_window_state.h"
 
 namespace tarvolin {
 namespace {
@@ -30,7 +34,7 @@ namespace {
 using Calls = std::vector<std::pair<std::string, std::string>>;
 
 // A shell that records each call and answers with `failure` (empty: it
-// started).
+// started); `failed` are openings that failed later.
 struct RecordingShell : sys::Shell {
   std::string Open(const std::string& target) override {
     calls.emplace_back(target, std::filesystem::current_path().string());
@@ -41,8 +45,10 @@ struct RecordingShell : sys::Shell {
     calls.emplace_back(program, folder);
     return failure;
   }
+  std::vector<std::string> FailedOpenings() override { return std::exchange(failed, {}); }
   Calls calls;
   std::string failure;
+  std::vector<std::string> failed;
 };
 
 class GuiTest : public ::testing::Test {
@@ -54,11 +60,14 @@ class GuiTest : public ::testing::Test {
   void TearDown() override { std::filesystem::current_path(start_); }
 
   // Starts the program with these quickcommands.
-  void Start(const char* quickcommands = "") {
+  // Starts the program with these quickcommands (and these further lines
+  // of tv.ini).
+  void Start(const char* quickcommands = "", const std::string& settings = "") {
     temp_.Write("prog/files.cfg", quickcommands);
     temp_.Write("prog/tv.ini",
                 "[Tarvolin]\r\nloca=4\r\nCaseSensitive=0\r\nAutoUpdate=0\r\n"
-                "WebExtensions=com,org\r\n");
+                "WebExtensions=com,org\r\n" +
+                    settings);
     app_ = std::make_unique<App>(SystemServices{files_, profile_, shell_, nullptr}, prompter_);
     app_->clock = [this] { return now_; };
     app_->endProcess = [this] { ++ended_; };
@@ -297,6 +306,97 @@ std::string WindowStates(const QWidget& window) {
 // The bar stays above other windows without a task-bar entry; a dialog
 // unrolls to the place the rules give its framed window, takes the focus and
 // gives it back to the bar when it closes.
+// The 750 ms timer on its own: it tells an opening that failed later, stops
+// once nothing is left to do, and an edit sets it going again, so that a
+// pause completes the line.
+TEST_F(GuiTest, TheTimerTellsFailedOpeningsAndCompletesAfterAPause) {
+  Start();
+  Run("www.x.org");
+  shell_.failed = {"The desktop's opener, xdg-open, could not open http://www.x.org."};
+  prompter_.AnswerInAdvance({});
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !prompter_.Asked().isEmpty(); }, 3000));
+  EXPECT_TRUE(prompter_.Asked()[0].contains("could not open http://www.x.org"));
+  now_ += 10;
+  QTest::qWait(1600);
+  QTest::keyClicks(&Box(), "www.x");
+  now_ += 1;
+  EXPECT_TRUE(QTest::qWaitFor([this] { return Box().selectedText() == ".org"; }, 3000))
+      << Box().text().toStdString();
+}
+
+// --toggle hides the bar in front, and brings it back with the focus in its
+// box.
+TEST_F(GuiTest, ToggleHidesTheBarInFrontAndBringsItBackFocused) {
+  Start();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&app_->Bar()));
+  app_->Toggle();
+  EXPECT_FALSE(app_->Bar().isVisible());
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !app_->Bar().isActiveWindow(); }, 2000));
+  app_->Toggle();
+  // The X server gives the bar the keys, and the bar gives them to its box.
+  EXPECT_TRUE(QTest::qWaitFor([this] { return ui::x11::HasInputFocus(&app_->Bar()); }, 2000));
+  EXPECT_EQ(app_->Bar().focusWidget(), &Box());
+}
+
+// A key combination another program holds is told, not taken; a free one,
+// pressed anywhere, is ours.
+TEST(Hotkey, AKeyHeldElsewhereIsToldAndAFreeOneIsOurs) {
+  int argc = 1;
+  char* argv[] = {const_cast<char*>("gui_test")};
+  QApplication qt(argc, argv);
+  xcb_connection_t* other = xcb_connect(nullptr, nullptr);
+  ASSERT_EQ(xcb_connection_has_error(other), 0);
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
+  xcb_grab_key(other, 1, root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_SHIFT,
+               XCB_GRAB_ANY, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+  // A round trip: the grab is in place before ours is tried.
+  std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
+  std::string error;
+  EXPECT_EQ(ui::GlobalHotkey::Grab("Ctrl+Alt+Shift+F11", &error), nullptr);
+  EXPECT_EQ(error, "Ctrl+Alt+Shift+F11 is taken by another program");
+  xcb_disconnect(other);
+
+  const auto hotkey = ui::GlobalHotkey::Grab("Ctrl+Shift+F12", &error);
+  ASSERT_NE(hotkey, nullptr) << error;
+  QSignalSpy pressed(hotkey.get(), &ui::GlobalHotkey::Pressed);
+  EXPECT_EQ(QProcess::execute("xdotool", {"key", "ctrl+shift+F12"}), 0);
+  EXPECT_TRUE(pressed.wait(3000));
+  // Num Lock on does not stop it.
+  EXPECT_EQ(QProcess::execute("xdotool", {"key", "Num_Lock", "ctrl+shift+F12", "Num_Lock"}), 0);
+  EXPECT_TRUE(pressed.wait(3000));
+  EXPECT_EQ(pressed.size(), 2);
+}
+
+// The bar's own key, held by another program, is told once in the box.
+TEST_F(GuiTest, AHotkeyHeldElsewhereIsToldInTheBox) {
+  xcb_connection_t* other = xcb_connect(nullptr, nullptr);
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;
+  xcb_grab_key(other, 1, root, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_SHIFT,
+               XCB_GRAB_ANY, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+  std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
+  Start("", "Hotkey=Ctrl+Alt+Shift+R\r\n");
+  EXPECT_TRUE(QTest::qWaitFor(
+      [this] { return Box().text() == "Hotkey: Ctrl+Alt+Shift+R is taken by another program"; },
+      3000))
+      << Box().text().toStdString();
+  EXPECT_EQ(Box().selectedText(), Box().text());
+  xcb_disconnect(other);
+}
+
+// The table is read on a thread once the bar is on screen; a line entered
+// while it is read waits for it.
+TEST_F(GuiTest, ALineEnteredWhileTheTableIsReadWaitsForIt) {
+  std::string records;
+  for (int i = 0; i < 20000; ++i) {
+    records += "www.site" + std::to_string(i) + ".org\r\nw" + std::to_string(i) + "\r\n";
+  }
+  Start(records.c_str());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&app_->Bar()));
+  QTest::qWait(0);
+  Run("W19999");
+  EXPECT_EQ(Opened(), (Calls{{"www.site19999.org", temp_ / "prog"}}));
+}
+
 TEST_F(GuiTest, TheBarStaysAboveDialogsUnrollAboveItAndTheOptionsMoveIt) {
   Start();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&app_->Bar()));

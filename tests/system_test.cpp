@@ -24,6 +24,9 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <poll.h>
+
+#include "instance/instance.h"
 #include "sys/posix/posix_filesystem.h"
 #include "sys/posix/posix_shell.h"
 #endif
@@ -259,6 +262,53 @@ TEST_F(FileSystemTest, ShellStartsProgramsDetachedAndGivesEverythingElseToTheOpe
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+}
+
+// One resident bar: while it lives a second is turned away, a request
+// reaches it and is answered; a socket left by a bar that ended is taken
+// over by the next, and nobody answers on it meanwhile.
+TEST_F(FileSystemTest, OneResidentBarAnswersAndALeftOverSocketIsTakenOver) {
+  const std::string socket = temp_ / "bar.socket";
+  EXPECT_FALSE(instance::SendToResident(socket, "show"));
+  const int resident = instance::ListenAsResident(socket);
+  ASSERT_GE(resident, 0);
+  EXPECT_EQ(instance::ListenAsResident(socket), instance::kOtherResident);
+  std::string received;
+  std::thread bar([&] {
+    pollfd wait = {resident, POLLIN, 0};
+    if (::poll(&wait, 1, 5000) == 1) {
+      received = instance::ReadRequest(resident);
+    }
+  });
+  EXPECT_TRUE(instance::SendToResident(socket, "toggle"));
+  bar.join();
+  EXPECT_EQ(received, "toggle");
+
+  const std::string left = temp_ / "left.socket";
+  const pid_t ended = ::fork();
+  if (ended == 0) {
+    ::_exit(instance::ListenAsResident(left) >= 0 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(ended, &status, 0), ended);
+  ASSERT_EQ(status, 0);
+  ASSERT_TRUE(fs::exists(left));
+  EXPECT_FALSE(instance::SendToResident(left, "show"));
+  EXPECT_GE(instance::ListenAsResident(left), 0);
+
+  // One bar per display (":0" and ":0.0" are one), its socket in the
+  // runtime folder or else in a folder only this user may enter.
+  ::setenv("XDG_RUNTIME_DIR", temp_.Path().c_str(), 1);
+  ::setenv("DISPLAY", ":7.0", 1);
+  EXPECT_EQ(instance::SocketPath(), temp_ / "tarvolin-_7.socket");
+  ::setenv("DISPLAY", "host:8", 1);
+  EXPECT_EQ(instance::SocketPath(), temp_ / "tarvolin-host_8.socket");
+  ::unsetenv("XDG_RUNTIME_DIR");
+  const std::string own = "/tmp/tarvolin-" + std::to_string(::getuid());
+  EXPECT_EQ(instance::SocketPath(), own + "/tarvolin-host_8.socket");
+  struct stat folder {};
+  ASSERT_EQ(::stat(own.c_str(), &folder), 0);
+  EXPECT_EQ(folder.st_mode & 0777, 0700u);
 }
 #else
 // The shell starts a program in this process's current folder, with no
