@@ -95,12 +95,10 @@ std::string App::QuickcommandPath() const {
 QuickcommandTable& App::Table() {
   if (loading_.valid()) {
     quickcommands_ = loading_.get();
-    quickcommandsLoaded_ = true;
-  }
-  if (!quickcommandsLoaded_) {
+  } else if (!quickcommandsLoaded_) {
     LoadQuickcommands(quickcommands_, QuickcommandPath());
-    quickcommandsLoaded_ = true;
   }
+  quickcommandsLoaded_ = true;
   return quickcommands_;
 }
 
