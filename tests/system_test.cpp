@@ -243,17 +243,23 @@ TEST_F(FileSystemTest, ShellStartsProgramsDetachedAndGivesEverythingElseToTheOpe
           0755);
   EXPECT_NE(shell.Start(temp_ / "Docs/broken", {}, temp_.Path()), "");
   EXPECT_NE(PosixShell(files_, "no-such-opener-at-all").Open("www.x.org"), "");
-  // An opener that fails after it started is told, once.
-  script("failing.sh", "exit 4\n");
+  // An opener that fails after it started is told, once; until it has ended
+  // the shell is watching it.
+  script("failing.sh", "sleep 0.3\nexit 4\n");
   PosixShell failing(files_, temp_ / "failing.sh");
+  EXPECT_FALSE(failing.Watching());
   EXPECT_EQ(failing.Open("www.x.org"), "");
+  EXPECT_TRUE(failing.Watching());
+  EXPECT_TRUE(failing.FailedOpenings().empty());
   std::vector<std::string> told;
-  for (int i = 0; i < 200 && told.empty(); ++i) {
+  for (int i = 0; i < 300 && told.empty(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     told = failing.FailedOpenings();
   }
   ASSERT_EQ(told.size(), 1u);
   EXPECT_NE(told[0].find("http://www.x.org (exit status 4)"), std::string::npos) << told[0];
+  EXPECT_FALSE(failing.Watching());
+  EXPECT_TRUE(failing.FailedOpenings().empty());
   // Every child is reaped: the started programs belong to init, the openers
   // to the shells' checks once they end.
   siginfo_t child{};
