@@ -26,12 +26,22 @@ std::string SettingsFolder(const std::string& programFolder) {
   namespace fs = std::filesystem;
   const bool system = programFolder == "/usr" || programFolder.rfind("/usr/", 0) == 0;
   if (!system && !programFolder.empty()) {
+#ifdef _WIN32
+    // Only writing tells: access rights on Windows are not the permission
+    // bits that the C library reports.
     const fs::path probe = fs::path(programFolder) / ".tarvolin-write-test";
     if (std::ofstream(probe).is_open()) {
       std::error_code ec;
       fs::remove(probe, ec);
       return programFolder;
     }
+#else
+    // The kernel answers for permission bits, ACLs and read-only mounts
+    // without a file written at every start.
+    if (::access(programFolder.c_str(), W_OK) == 0) {
+      return programFolder;
+    }
+#endif
   }
 #ifdef _WIN32
   const fs::path base = Variable("APPDATA").value_or(HomeFolder());
