@@ -3,7 +3,7 @@
 # `cmake --install build --prefix /usr` (and the .deb) installs the program
 # for every user of the machine (component "system"):
 #   bin/tarvolin                     the launcher
-#   lib/tarvolin/                    tarvolin-bar and libtarvolin_http.so
+#   lib/tarvolin/                    libtarvolin-bar.so and libtarvolin_http.so
 #   share/tarvolin/                  ReadMe.txt, Changelog.txt
 #   share/applications, share/icons  the menu entry and its 48x48 icon
 #   share/man/man1/tarvolin.1.gz, share/doc/tarvolin/ (copyright, changelog.gz)

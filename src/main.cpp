@@ -1,6 +1,8 @@
-// The bar: a one-line command bar in a corner of the screen. The launcher
-// (`tarvolin`) starts it when none is resident; started directly it checks
-// for a resident bar itself.
+// The bar: a one-line command bar in a corner of the screen. On Windows it
+// is the program; elsewhere it is a library that the launcher (`tarvolin`)
+// loads and runs when no bar is resident. Between the launcher's check and
+// the lock taken here another start may have won: then this one only asks
+// that bar to come to the front.
 
 #include <QApplication>
 #include <QFont>
@@ -23,6 +25,8 @@
 #include "sys/windows/windows_profile.h"
 #include "sys/windows/windows_shell.h"
 #else
+#include <dlfcn.h>
+
 #include "instance/instance.h"
 #include "sys/posix/ini_store.h"
 #include "sys/posix/posix_filesystem.h"
@@ -31,20 +35,50 @@
 
 namespace {
 
-// ReadMe.txt and Changelog.txt: beside the program, or where the package
-// puts them (<prefix>/share/tarvolin beside <prefix>/lib/tarvolin).
-std::string DocumentFolder(const std::string& programFolder) {
+// ReadMe.txt and Changelog.txt: beside the bar, or where the package puts
+// them (<prefix>/share/tarvolin beside <prefix>/lib/tarvolin).
+std::string DocumentFolder(const std::string& barFolder) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  if (fs::exists(fs::path(programFolder) / "ReadMe.txt", ec)) {
-    return programFolder;
+  if (fs::exists(fs::path(barFolder) / "ReadMe.txt", ec)) {
+    return barFolder;
   }
-  return (fs::path(programFolder) / "../../share/tarvolin").lexically_normal().string();
+  return (fs::path(barFolder) / "../../share/tarvolin").lexically_normal().string();
 }
+
+int RunBar(int argc, char* argv[]);
 
 }  // namespace
 
+#ifdef _WIN32
 int main(int argc, char* argv[]) {
+  return RunBar(argc, argv);
+}
+#else
+extern "C" Q_DECL_EXPORT int tarvolin_bar_main(int argc, char* argv[]) {
+  return RunBar(argc, argv);
+}
+#endif
+
+namespace {
+
+// The folder of the bar's own file (its library, or on Windows the program),
+// where its HTTP module lies. The program folder, for tv.ini, is the
+// launcher's.
+QString BarFolder() {
+#ifdef _WIN32
+  return QCoreApplication::applicationDirPath();
+#else
+  Dl_info info{};
+  if (::dladdr(reinterpret_cast<void*>(&tarvolin_bar_main), &info) == 0 ||
+      info.dli_fname == nullptr) {
+    return QCoreApplication::applicationDirPath();
+  }
+  return QString::fromStdString(std::filesystem::path(info.dli_fname).parent_path().string());
+#endif
+}
+
+int RunBar(int argc, char* argv[]) {
 #ifndef _WIN32
   // One bar per user and display: while another holds the lock, this start
   // only asks it to come to the front. A bar still starting up gets a few
@@ -87,7 +121,8 @@ int main(int argc, char* argv[]) {
 #endif
   // The HTTP client lives in a module beside the program, loaded at the first
   // online tick: start-up does not pay for Qt Network.
-  QLibrary module(QCoreApplication::applicationDirPath() + QStringLiteral("/tarvolin_http"));
+  const QString barFolder = BarFolder();
+  QLibrary module(barFolder + QStringLiteral("/tarvolin_http"));
   const auto http = [&module]() -> std::unique_ptr<tarvolin::HttpClient> {
     const auto create = reinterpret_cast<tarvolin::HttpClientFactory>(
         module.resolve(tarvolin::kHttpClientFactoryName));
@@ -103,7 +138,7 @@ int main(int argc, char* argv[]) {
   const std::string workFolder =
       settingsFolder == files.ProgramFolder() ? settingsFolder : tarvolin::sys::HomeFolder();
   tarvolin::App bar({files, profile, shell, http, settingsFolder, workFolder,
-                     DocumentFolder(files.ProgramFolder())},
+                     DocumentFolder(barFolder.toStdString())},
                     prompter);
   bar.Start();
   // The icon is drawn once the bar is on screen.
@@ -124,3 +159,5 @@ int main(int argc, char* argv[]) {
 #endif
   return QApplication::exec();
 }
+
+}  // namespace

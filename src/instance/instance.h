@@ -17,6 +17,11 @@ std::string SocketPath();
 // when no bar answers: none is running, or its socket is left over.
 bool SendToResident(const std::string& socketPath, const std::string& request);
 
+// The bar is a shared library: the launcher loads it and calls this
+// function, int(int argc, char* argv[]), as a program's main.
+inline constexpr char kBarEntryName[] = "tarvolin_bar_main";
+using BarEntry = int (*)(int argc, char* argv[]);
+
 inline constexpr int kOtherResident = -2;
 
 // Makes this process the resident bar: takes the lock beside the socket for

@@ -17,7 +17,7 @@ close_window() {
 }
 
 DESTDIR=$work/root cmake --install "$build" --prefix /usr >"$work/install.log" || fail "cmake --install failed"
-for file in bin/tarvolin lib/tarvolin/tarvolin-bar lib/tarvolin/libtarvolin_http.so share/tarvolin/ReadMe.txt \
+for file in bin/tarvolin lib/tarvolin/libtarvolin-bar.so lib/tarvolin/libtarvolin_http.so share/tarvolin/ReadMe.txt \
   share/applications/tarvolin.desktop share/man/man1/tarvolin.1.gz share/doc/tarvolin/copyright; do
   [ -f "$work/root/usr/$file" ] || fail "/usr/$file was not installed"
 done
@@ -62,4 +62,10 @@ sleep 1
 not window_shown "Edit Quickcommands" || fail "the editor opened again although tv.ini was saved"
 type_in_bar play Return
 wait_until 10 file_has_line "$work/run.ran" "$drive/Games" || fail "the quickcommand play from ~/.config/tarvolin/files.cfg did not run"
+# The help's first button opens the ReadMe the package put in share/tarvolin.
+bar_key F1
+wait_until 10 window_shown "Tarvolin - Version .*" || fail "F1 opened no help"
+press space
+wait_until 10 file_has_line "$opened" "$work/root/usr/share/tarvolin/ReadMe.txt" ||
+  fail "the help opened: $(cat "$opened" 2>/dev/null)"
 [ "$failures" -eq 0 ]

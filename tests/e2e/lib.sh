@@ -28,7 +28,7 @@ fail() {
 # asked to open.
 mkdir -p "$dir" "$drive/Games" "$work/bin"
 cp "$program" "$dir/tarvolin"
-cp "$(dirname "$program")"/tarvolin-bar "$(dirname "$program")"/libtarvolin_http.* \
+cp "$(dirname "$program")"/libtarvolin-bar.so "$(dirname "$program")"/libtarvolin_http.* \
   "$root/docs/ReadMe.txt" "$root/docs/Changelog.txt" "$dir/"
 # The resident bar's socket: each case its own.
 export XDG_RUNTIME_DIR=$work
