@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "instance/instance.h"
@@ -82,6 +83,33 @@ std::string BarLibrary() {
   return folder + "../lib/tarvolin/libtarvolin-bar.so";
 }
 
+// A Qt program on X11 reads fontconfig's configuration (dozens of XML files,
+// some 10 ms) when its first widget asks for a font, and only then can draw.
+// Here it is read on a thread of its own while the bar's libraries load,
+// which leaves a core idle; Qt then finds it ready. The configuration is the
+// user's own, as Qt would read it. The library itself is loaded before the
+// bar's, not on the new thread: the bar needs it anyway, and two threads
+// loading libraries at once would wait for each other.
+class FontConfigWarmUp {
+ public:
+  FontConfigWarmUp() {
+    void* library = ::dlopen("libfontconfig.so.1", RTLD_LAZY | RTLD_LOCAL);
+    const auto init =
+        library != nullptr ? reinterpret_cast<int (*)()>(::dlsym(library, "FcInit")) : nullptr;
+    if (init != nullptr) {
+      thread_ = std::thread(init);
+    }
+  }
+  ~FontConfigWarmUp() {
+    if (thread_.joinable()) {
+      thread_.join();
+    }
+  }
+
+ private:
+  std::thread thread_;
+};
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -120,7 +148,11 @@ int main(int argc, char* argv[]) {
   if (tarvolin::instance::SendToResident(socket, request)) {
     return 0;
   }
-  void* bar = ::dlopen(BarLibrary().c_str(), RTLD_LAZY | RTLD_LOCAL);
+  void* bar = nullptr;
+  {
+    const FontConfigWarmUp fonts;
+    bar = ::dlopen(BarLibrary().c_str(), RTLD_LAZY | RTLD_LOCAL);
+  }
   const auto run = bar != nullptr ? reinterpret_cast<tarvolin::instance::BarEntry>(
                                         ::dlsym(bar, tarvolin::instance::kBarEntryName))
                                   : nullptr;

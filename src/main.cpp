@@ -26,9 +26,6 @@
 #include "sys/windows/windows_shell.h"
 #else
 #include <dlfcn.h>
-#if defined(TARVOLIN_HAVE_FONTCONFIG)
-#include <fontconfig/fontconfig.h>
-#endif
 
 #include "instance/instance.h"
 #include "sys/posix/ini_store.h"
@@ -97,17 +94,7 @@ int RunBar(int argc, char* argv[]) {
     }
   }
 #endif
-#if defined(TARVOLIN_HAVE_FONTCONFIG)
-  // The first widget waits while fontconfig reads its configuration and the
-  // font caches, some 10 ms. Read here, on a thread of its own, they are
-  // ready by the time QApplication has connected to the display; Qt then
-  // uses the same, the user's, configuration.
-  std::thread fonts([] { FcInit(); });
-#endif
   QApplication app(argc, argv);
-#if defined(TARVOLIN_HAVE_FONTCONFIG)
-  fonts.join();
-#endif
   // The bar lives on while it hides in the notification area and while its
   // dialogs open and close; only the program's own commands end it.
   QApplication::setQuitOnLastWindowClosed(false);
