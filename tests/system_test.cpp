@@ -316,6 +316,34 @@ TEST_F(FileSystemTest, OneResidentBarAnswersAndALeftOverSocketIsTakenOver) {
   ASSERT_EQ(::stat(own.c_str(), &folder), 0);
   EXPECT_EQ(folder.st_mode & 0777, 0700u);
 }
+
+#if defined(TARVOLIN_LAUNCHER)
+// With no bar resident, the launcher runs the bar beside it, else the one
+// where the package puts it (../lib/tarvolin), hands it Qt's options but not
+// its own, and ends as the bar does; without a bar it says so and ends with 1.
+TEST_F(FileSystemTest, TheLauncherRunsTheBarBesideItOrFromLib) {
+  fs::create_directories(temp_ / "usr/lib/tarvolin");
+  fs::create_directories(temp_ / "usr/bin");
+  fs::copy_file(TARVOLIN_LAUNCHER, temp_ / "usr/bin/tarvolin");
+  const auto run = [this](const std::string& arguments) {
+    const std::string command =
+        "XDG_RUNTIME_DIR=" + temp_.Path() + " FAKE_BAR_LOG=" + (temp_ / "log") + " " +
+        (temp_ / "usr/bin/tarvolin") + " " + arguments + " 2>" + (temp_ / "errors");
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  EXPECT_EQ(run("--show"), 1);
+  EXPECT_EQ(temp_.Read("errors").rfind("tarvolin: cannot start the bar: ", 0), 0u)
+      << temp_.Read("errors");
+  fs::copy_file(TARVOLIN_FAKE_BAR, temp_ / "usr/lib/tarvolin/libtarvolin-bar.so");
+  EXPECT_EQ(run("--toggle -platform offscreen -reverse"), 7);
+  EXPECT_EQ(temp_.Read("log"),
+            temp_ / "usr/bin/../lib/tarvolin/libtarvolin-bar.so -platform offscreen -reverse");
+  fs::copy_file(TARVOLIN_FAKE_BAR, temp_ / "usr/bin/libtarvolin-bar.so");
+  EXPECT_EQ(run(""), 7);
+  EXPECT_EQ(temp_.Read("log"), temp_ / "usr/bin/libtarvolin-bar.so");
+}
+#endif
 #else
 // The shell starts a program in this process's current folder, with no
 // arguments.
