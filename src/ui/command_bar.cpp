@@ -86,6 +86,21 @@ void CommandBar::LiftLengthLimit() {
   }
 }
 
+void CommandBar::setVisible(bool visible) {
+  // The first time, the window's map request goes out before its box is
+  // shown. Qt shows a window's children before the window itself, and the
+  // first widget shown sets up the accessibility bridge, a D-Bus connection
+  // that takes milliseconds; the window would wait for it.
+  if (visible && !shownBefore_) {
+    shownBefore_ = true;
+    box_->hide();
+    QWidget::setVisible(true);
+    box_->show();
+    return;
+  }
+  QWidget::setVisible(visible);
+}
+
 void CommandBar::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
   emit Moved();

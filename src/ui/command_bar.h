@@ -43,6 +43,7 @@ class CommandBar : public QWidget {
   // Setting the limit lays out the box's text, and so loads the fonts (some
   // 10 ms at start-up): it is done once the bar has been shown.
   void LiftLengthLimit();
+  void setVisible(bool visible) override;
 
  signals:
   // The bar became the active window.
@@ -57,6 +58,7 @@ class CommandBar : public QWidget {
 
  private:
   CommandBox* box_;
+  bool shownBefore_ = false;
 };
 
 }  // namespace tarvolin::ui
