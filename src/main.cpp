@@ -46,36 +46,17 @@ std::string DocumentFolder(const std::string& barFolder) {
   return (fs::path(barFolder) / "../../share/tarvolin").lexically_normal().string();
 }
 
-int RunBar(int argc, char* argv[]);
-
-}  // namespace
-
-#ifdef _WIN32
-int main(int argc, char* argv[]) {
-  return RunBar(argc, argv);
-}
-#else
-extern "C" Q_DECL_EXPORT int tarvolin_bar_main(int argc, char* argv[]) {
-  return RunBar(argc, argv);
-}
-#endif
-
-namespace {
-
-// The folder of the bar's own file (its library, or on Windows the program),
-// where its HTTP module lies. The program folder, for tv.ini, is the
-// launcher's.
-QString BarFolder() {
-#ifdef _WIN32
-  return QCoreApplication::applicationDirPath();
-#else
+// The folder of the bar's own file, where its HTTP module lies: on Windows
+// the program's, elsewhere the library's, which the launcher loaded from its
+// own folder (the program folder, for tv.ini) or from <prefix>/lib/tarvolin.
+std::string BarFolder(const std::string& programFolder) {
+#ifndef _WIN32
   Dl_info info{};
-  if (::dladdr(reinterpret_cast<void*>(&tarvolin_bar_main), &info) == 0 ||
-      info.dli_fname == nullptr) {
-    return QCoreApplication::applicationDirPath();
+  if (::dladdr(reinterpret_cast<void*>(&BarFolder), &info) != 0 && info.dli_fname != nullptr) {
+    return std::filesystem::path(info.dli_fname).parent_path().string();
   }
-  return QString::fromStdString(std::filesystem::path(info.dli_fname).parent_path().string());
 #endif
+  return programFolder;
 }
 
 int RunBar(int argc, char* argv[]) {
@@ -121,8 +102,8 @@ int RunBar(int argc, char* argv[]) {
 #endif
   // The HTTP client lives in a module beside the program, loaded at the first
   // online tick: start-up does not pay for Qt Network.
-  const QString barFolder = BarFolder();
-  QLibrary module(barFolder + QStringLiteral("/tarvolin_http"));
+  const std::string barFolder = BarFolder(files.ProgramFolder());
+  QLibrary module(QString::fromStdString(barFolder) + QStringLiteral("/tarvolin_http"));
   const auto http = [&module]() -> std::unique_ptr<tarvolin::HttpClient> {
     const auto create = reinterpret_cast<tarvolin::HttpClientFactory>(
         module.resolve(tarvolin::kHttpClientFactoryName));
@@ -137,9 +118,9 @@ int RunBar(int argc, char* argv[]) {
   // the user's home.
   const std::string workFolder =
       settingsFolder == files.ProgramFolder() ? settingsFolder : tarvolin::sys::HomeFolder();
-  tarvolin::App bar({files, profile, shell, http, settingsFolder, workFolder,
-                     DocumentFolder(barFolder.toStdString())},
-                    prompter);
+  tarvolin::App bar(
+      {files, profile, shell, http, settingsFolder, workFolder, DocumentFolder(barFolder)},
+      prompter);
   bar.Start();
   // The icon is drawn once the bar is on screen.
   QTimer::singleShot(0, [] { QApplication::setWindowIcon(tarvolin::ui::ProgramIcon()); });
@@ -161,3 +142,13 @@ int RunBar(int argc, char* argv[]) {
 }
 
 }  // namespace
+
+#ifdef _WIN32
+int main(int argc, char* argv[]) {
+  return RunBar(argc, argv);
+}
+#else
+extern "C" Q_DECL_EXPORT int tarvolin_bar_main(int argc, char* argv[]) {
+  return RunBar(argc, argv);
+}
+#endif
