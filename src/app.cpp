@@ -3,14 +3,10 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSystemTrayIcon>
-#include <QTime>
 #include <cstdio>
 #include <cstdlib>
 
-#include "core/geometry.h"
-#include "online/online.h"
-#include "sys/environment.h"
-#include "sys/text.h"
+#include "ui/dialogs.h"
 #include "ui/program_icon.h"
 #include "ui/text.h"
 #include "ui/x11_window_state.h"
@@ -22,89 +18,58 @@ using ui::ToUtf8;
 
 namespace {
 
-constexpr char kSettingsSavedText[] = "Settings Saved...";
-
-// Only spaces are trimmed: tabs and other blanks stay.
-std::string TrimSpaces(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) {
-    return {};
+bar::Key KeyOf(int key) {
+  switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return bar::Key::kEnter;
+    case Qt::Key_Escape:
+      return bar::Key::kEscape;
+    case Qt::Key_Up:
+      return bar::Key::kUp;
+    case Qt::Key_Down:
+      return bar::Key::kDown;
+    case Qt::Key_F1:
+      return bar::Key::kF1;
+    case Qt::Key_F2:
+      return bar::Key::kF2;
+    case Qt::Key_F3:
+      return bar::Key::kF3;
+    case Qt::Key_F10:
+      return bar::Key::kF10;
+    case Qt::Key_Tab:
+      return bar::Key::kTab;
+    default:
+      return bar::Key::kOther;
   }
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-float TwipsPerPixel() {
-  return static_cast<float>(1440.0 / QGuiApplication::primaryScreen()->logicalDotsPerInchY());
-}
-
-Size ScreenSize() {
-  const QSize size = QGuiApplication::primaryScreen()->geometry().size();
-  return {size.width(), size.height()};
 }
 
 }  // namespace
 
-App::App(SystemServices system, ui::Prompter& prompter)
-    : clock([] { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; }),
-      endProcess([] { std::_Exit(0); }),
-      system_(system),
-      prompter_(prompter) {
+App::App(bar::System system, ui::Prompter& prompter)
+    : prompter_(prompter), rules_(std::move(system), *this) {
   ui::CommandBox& box = bar_.Box();
-  connect(&box, &ui::CommandBox::KeyDown, this, &App::OnKey);
-  connect(&box, &QLineEdit::textChanged, this, [this] {
-    lastEditTime_ = clock();
-    KeepPlacing();
-  });
+  connect(&box, &ui::CommandBox::KeyDown, this, [this](int key) { rules_.OnKey(KeyOf(key)); });
+  connect(&box, &QLineEdit::textChanged, this, [this] { rules_.OnEdit(); });
   // Anything that can move the bar off its corner sets the timer going.
   connect(&bar_, &ui::CommandBar::Moved, this, &App::KeepPlacing);
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     connect(screen, &QScreen::geometryChanged, this, &App::KeepPlacing);
   }
-  connect(&bar_, &ui::CommandBar::Activated, this, [this] {
-    PlaceBar(settings_.CornerCode);
-    bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
+  connect(&bar_, &ui::CommandBar::Activated, this, [this] { rules_.OnActivated(); });
+  connect(&placeTimer_, &QTimer::timeout, this, [this] {
+    if (!rules_.OnTick()) {
+      placeTimer_.stop();
+    }
   });
-  connect(&placeTimer_, &QTimer::timeout, this, &App::PlaceAndComplete);
-  connect(&onlineTimer_, &QTimer::timeout, this, &App::RunOnlineServices);
+  connect(&onlineTimer_, &QTimer::timeout, this, [this] { rules_.OnOnlineTick(); });
 }
 
 App::~App() {
-  if (loading_.valid()) {
-    loading_.wait();
-  }
-  // The services hold on to the client.
-  online_.reset();
   for (auto& dialog : dialogs_) {
     // Closing without the closing steps: nothing is saved.
     delete dialog.data();
   }
-}
-
-std::string App::Folder(const std::string& folder) const {
-  return folder.empty() ? system_.files.ProgramFolder() : folder;
-}
-
-std::string App::IniPath() const {
-  return sys::FileInFolder(Folder(system_.settingsFolder), kSettingsFileName);
-}
-
-std::string App::QuickcommandPath() const {
-  return sys::FileInFolder(Folder(system_.settingsFolder), kQuickcommandFileName);
-}
-
-QuickcommandTable& App::Table() {
-  if (loading_.valid()) {
-    quickcommands_ = loading_.get();
-  } else if (!quickcommandsLoaded_) {
-    LoadQuickcommands(quickcommands_, QuickcommandPath());
-  }
-  quickcommandsLoaded_ = true;
-  return quickcommands_;
-}
-
-void App::TellSaveFailed(QWidget* parent, const std::string& file, const std::string& error) {
-  prompter_.Inform(parent, FromUtf8("The settings could not be saved to " + file + ": " +
-                                    (error.empty() ? "unknown error" : error)));
 }
 
 ui::ToolWindow* App::OpenDialog(Dialog dialog) const {
@@ -112,20 +77,7 @@ ui::ToolWindow* App::OpenDialog(Dialog dialog) const {
 }
 
 void App::Start() {
-  // A defined place, bottom right, while the settings are read.
-  PlaceBar(4);
-  system_.files.SetCurrentFolder(Folder(system_.workFolder));
-  if (!LoadSettings(settings_, system_.profile, system_.files, IniPath())) {
-    RunFirstRunSetUp();
-  }
-  PlaceBar(settings_.CornerCode);
-  const bool dialogOpen = OpenDialog(Dialog::kEditor) != nullptr;
-  bar_.show();
-  // The first-run editor keeps the focus it was given.
-  if (!dialogOpen) {
-    bar_.raise();
-    bar_.activateWindow();
-  }
+  rules_.Start();
   ui::x11::Flush();
   bar_.LiftLengthLimit();
   placeTimer_.start(750);
@@ -141,66 +93,27 @@ bool App::eventFilter(QObject* watched, QEvent* event) {
   bar_.removeEventFilter(this);
   QTimer::singleShot(0, this, [this] {
     GrabHotkey();
-    // A big files.cfg takes seconds to read: it is read on a thread of its
-    // own. A line entered meanwhile waits in Table(); the table is taken
-    // over as soon as it is read.
-    if (!quickcommandsLoaded_ && !loading_.valid()) {
-      loading_ = std::async(std::launch::async, [this, path = QuickcommandPath()] {
-        QuickcommandTable table;
-        LoadQuickcommands(table, path);
-        QMetaObject::invokeMethod(
-            this, [this] { Table(); }, Qt::QueuedConnection);
-        return table;
-      });
-    }
+    rules_.OnShown();
   });
   return false;
 }
 
 void App::GrabHotkey() {
-  // tv.ini's Hotkey names the combination; without it the default holds,
-  // and "none" grabs nothing. The program never writes the key.
-  std::string key = TrimSpaces(system_.profile.Read(kSettingsSection, "Hotkey", IniPath()));
-  if (sys::LowerAscii(key) == "none") {
+  const auto name = rules_.HotkeyName(ui::kDefaultHotkey);
+  if (!name) {
     return;
   }
-  if (key.empty()) {
-    key = ui::kDefaultHotkey;
-  }
   std::string error;
-  hotkey_ = ui::GlobalHotkey::Grab(key, &error);
+  hotkey_ = ui::GlobalHotkey::Grab(*name, &error);
   if (hotkey_) {
-    connect(hotkey_.get(), &ui::GlobalHotkey::Pressed, this, &App::Restore);
+    connect(hotkey_.get(), &ui::GlobalHotkey::Pressed, this, [this] { rules_.Summon(false); });
     return;
   }
   std::fprintf(stderr, "tarvolin: no hotkey: %s\n", error.c_str());
   // On X11 the user is told once, in the box; elsewhere grabbing is not
   // possible and the desktop binds `tarvolin --toggle` instead.
   if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-    ShowStatus(FromUtf8("Hotkey: " + error));
-  }
-}
-
-void App::RunFirstRunSetUp() {
-  Table();
-  system_.files.SetCurrentFolder(Folder(system_.workFolder));
-  std::string error;
-  const bool saved = WriteFirstRunSettings(settings_, system_.profile, IniPath(), &error);
-  bar_.show();
-  if (saved) {
-    ShowStatus(kSettingsSavedText);
-  } else {
-    TellSaveFailed(&bar_, IniPath(), error);
-  }
-  // A new user defines quickcommands straight away.
-  RollOutForm(Dialog::kEditor);
-}
-
-void App::PlaceBar(int corner) {
-  const Point place =
-      PlaceCommandBar(corner, {bar_.width(), bar_.height()}, ScreenSize(), TwipsPerPixel());
-  if (bar_.pos() != QPoint(place.x, place.y)) {
-    bar_.move(place.x, place.y);
+    rules_.TellHotkeyFailed(error);
   }
 }
 
@@ -210,304 +123,63 @@ void App::KeepPlacing() {
   }
 }
 
-void App::PlaceAndComplete() {
-  for (const std::string& failure : system_.shell.FailedOpenings()) {
-    prompter_.Inform(&bar_, FromUtf8(failure));
-  }
-  PlaceBar(settings_.CornerCode);
-  ui::CommandBox& box = bar_.Box();
-  // A clock that went back past midnight never counts as a pause.
-  const bool paused = clock() - lastEditTime_ > kCompletionPause;
-  // With the bar in its corner, the pause after the last edit taken and no
-  // opener to watch, nothing is left to do until something changes: an idle
-  // bar then wakes up for nothing.
-  if (paused && !system_.shell.Watching()) {
-    placeTimer_.stop();
-  }
-  if (!paused || box.hasSelectedText()) {
-    return;
-  }
-  if (const auto proposal = CompleteFromHistory(history_, ToUtf8(box.text()))) {
-    const int kept =
-        static_cast<int>(FromUtf8(proposal->text.substr(0, proposal->keptBytes)).size());
-    box.setText(FromUtf8(proposal->text));
-    box.setSelection(kept, static_cast<int>(box.text().size()) - kept);
+std::string App::Text() const {
+  return ToUtf8(bar_.Box().text());
+}
+
+void App::SetText(const std::string& text) {
+  bar_.Box().setText(FromUtf8(text));
+}
+
+int App::SelectionLength() const {
+  return static_cast<int>(bar_.Box().selectedText().size());
+}
+
+void App::Select(int start, int length) {
+  bar_.Box().setSelection(start, length);
+}
+
+int App::Caret() const {
+  return bar_.Box().cursorPosition();
+}
+
+void App::SetCaret(int position) {
+  bar_.Box().setCursorPosition(position);
+}
+
+void App::FocusBox() {
+  bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
+}
+
+bar::Metrics App::Measure() const {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QSize size = screen->geometry().size();
+  return {{bar_.width(), bar_.height()},
+          {size.width(), size.height()},
+          static_cast<float>(1440.0 / screen->logicalDotsPerInchY())};
+}
+
+void App::MoveBar(Point place) {
+  if (bar_.pos() != QPoint(place.x, place.y)) {
+    bar_.move(place.x, place.y);
   }
 }
 
-void App::RunOnlineServices() {
-  if (!online_ && system_.http) {
-    http_ = system_.http();
-    system_.http = nullptr;
-  }
-  if (!online_ && http_) {
-    OnlineConfig config;
-    config.baseAddress = UpdateServerBase(system_.profile, IniPath());
-    online_ = std::make_unique<OnlineServices>(
-        *http_, settings_, config,
-        [this](const std::string& text) { return prompter_.AskYesNo(&bar_, FromUtf8(text)); },
-        [this](const std::string& url) {
-          const std::string failure = system_.shell.Open(url);
-          if (!failure.empty()) {
-            prompter_.Inform(&bar_, FromUtf8(failure));
-          }
-        });
-  }
-  if (online_) {
-    online_->Tick();
-  }
-}
-
-void App::ShowStatus(const QString& text) {
-  bar_.Box().setText(text);
-  bar_.Box().selectAll();
-}
-
-void App::OnKey(int key) {
-  ui::CommandBox& box = bar_.Box();
-  switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      Submit();
-      break;
-    case Qt::Key_Escape:
-      ToTray();
-      break;
-    case Qt::Key_Up:
-      box.setText(FromUtf8(BrowseNewer(history_)));
-      box.selectAll();
-      break;
-    case Qt::Key_Down:
-      box.setText(FromUtf8(BrowseOlder(history_)));
-      box.setFocus();
-      box.selectAll();
-      break;
-    case Qt::Key_F1:
-      RollOutForm(Dialog::kHelp);
-      commandHandled_ = true;
-      history_.position = -1;
-      break;
-    case Qt::Key_F2:
-      commandHandled_ = true;
-      history_.position = -1;
-      // The editor takes the box text over; only then is the box emptied.
-      RollOutForm(Dialog::kEditor);
-      box.clear();
-      break;
-    case Qt::Key_F3:
-      Record();
-      RollOutForm(Dialog::kOptions);
-      break;
-    case Qt::Key_F10:
-      endProcess();
-      break;
-    case Qt::Key_Tab:
-      CompleteWord();
-      break;
-    default:
-      break;
-  }
-}
-
-void App::Submit() {
-  ui::CommandBox& box = bar_.Box();
-  if (box.text().isEmpty()) {
-    return;
-  }
-  statusMessage_ = kUnknownCommandText;
-  box.setText(FromUtf8(TrimSpaces(ToUtf8(box.text()))));
-  // A longer line is refused as a whole, never cut and run.
-  if (box.text().size() > kMaxLineLength) {
-    ShowStatus(QLatin1String(kLineTooLongStatus));
-    commandHandled_ = false;
-    return;
-  }
-  // A quickcommand runs its target; when that runs nothing, the line itself
-  // is tried next. A carried-out command has emptied the box.
-  if (const QuickcommandEntry* entry =
-          FindQuickcommand(Table(), ToUtf8(box.text()), settings_.CaseSensitive)) {
-    const std::string target = entry->Target;
-    CarryOut(DispatchCommand(target, settings_, system_.files));
-  }
-  CarryOut(DispatchCommand(ToUtf8(box.text()), settings_, system_.files));
-  if (!commandHandled_ && !box.text().isEmpty()) {
-    box.setText(FromUtf8(statusMessage_));
-  }
-  box.selectAll();
-  commandHandled_ = false;
-}
-
-void App::CompleteWord() {
-  ui::CommandBox& box = bar_.Box();
-  WordCompletion& state = wordCompletion_;
-  if (!state.candidates.empty() && box.text() == state.shown) {
-    state.index = (state.index + 1) % state.candidates.size();
-  } else {
-    if (!programs_) {
-      programs_ = sys::ProgramsOnPath();
-    }
-    std::vector<std::string> names;
-    for (const QuickcommandEntry& entry : Table()) {
-      names.push_back(entry.Name);
-    }
-    const int caret = box.cursorPosition();
-    const int start = static_cast<int>(box.text().lastIndexOf(QLatin1Char(' '), caret - 1)) + 1;
-    state.before = box.text().left(start);
-    state.after = box.text().mid(caret);
-    state.candidates = TabCandidates(ToUtf8(box.text().mid(start, caret - start)), names,
-                                     *programs_, system_.files);
-    state.index = 0;
-    if (state.candidates.empty()) {
-      return;
-    }
-  }
-  const QString candidate = FromUtf8(state.candidates[state.index]);
-  box.setText(state.before + candidate + state.after);
-  box.setCursorPosition(static_cast<int>(state.before.size() + candidate.size()));
-  state.shown = box.text();
-}
-
-void App::Record() {
-  AddToHistory(history_, ToUtf8(bar_.Box().text()));
-  commandHandled_ = true;
-  bar_.Box().clear();
-}
-
-void App::CarryOut(const Command& command) {
-  std::string failure;
-  switch (command.kind) {
-    case Command::Kind::kNothing:
-      if (!command.status.empty()) {
-        statusMessage_ = command.status;
-      }
-      return;
-    case Command::Kind::kQuit:
-      endProcess();
-      return;
-    case Command::Kind::kOpenDialog:
-      Record();
-      RollOutForm(command.dialog);
-      return;
-    case Command::Kind::kOpen:
-      failure = system_.shell.Open(command.target);
-      KeepPlacing();
-      break;
-    case Command::Kind::kRunPath:
-      // The program starts in its own folder; the bar's folder comes back
-      // after.
-      if (!system_.files.SetCurrentFolder(command.folder)) {
-        Record();
-        prompter_.Inform(&bar_, QStringLiteral("Path not found"));
-        return;
-      }
-      failure = system_.shell.Open(command.target);
-      system_.files.SetCurrentFolder(Folder(system_.workFolder));
-      KeepPlacing();
-      break;
-    case Command::Kind::kStart:
-      failure = system_.shell.Start(command.target, command.arguments, command.folder);
-      break;
-  }
-  if (failure.empty()) {
-    Record();
-  } else {
-    // Nothing started: the line stays in the box, and the user is told why.
-    statusMessage_ = ToUtf8(bar_.Box().text());
-    prompter_.Inform(&bar_, FromUtf8(failure));
-  }
-}
-
-void App::RollOutForm(Dialog dialog) {
-  QPointer<ui::ToolWindow>& slot = dialogs_[static_cast<int>(dialog)];
-  if (slot.isNull()) {
-    switch (dialog) {
-      case Dialog::kHelp:
-        slot = new ui::HelpScreen([this](const char* name) {
-          const std::string failure =
-              system_.shell.Open(sys::FileInFolder(Folder(system_.documentFolder), name));
-          if (!failure.empty()) {
-            prompter_.Inform(OpenDialog(Dialog::kHelp), FromUtf8(failure));
-          }
-        });
-        break;
-      case Dialog::kHidden:
-        slot = new ui::HiddenScreen;
-        break;
-      case Dialog::kEditor: {
-        // The file dialog starts in the folder commands start in.
-        system_.files.SetCurrentFolder(Folder(system_.workFolder));
-        const QString barText = bar_.Box().text();
-        auto* editor = new ui::QuickcommandEditor(
-            Table(), system_.files, prompter_,
-            barText == QLatin1String(kUnknownCommandText) ? QString() : barText);
-        connect(editor, &ui::ToolWindow::Closed, this, [this, editor] { OnEditorClosed(*editor); });
-        slot = editor;
-        break;
-      }
-      case Dialog::kOptions: {
-        auto* options = new ui::OptionsDialog(settings_, [this](int corner) {
-          const Point place = OptionsCornerPosition(corner, {bar_.width(), bar_.height()},
-                                                    ScreenSize(), TwipsPerPixel());
-          bar_.move(place.x, place.y);
-        });
-        connect(options, &ui::ToolWindow::Closed, this,
-                [this, options] { OnOptionsClosed(*options); });
-        slot = options;
-        break;
-      }
-    }
-    // A closed dialog is gone: the next opening loads it afresh.
-    connect(slot, &ui::ToolWindow::Closed, this,
-            [this, dialog] { dialogs_[static_cast<int>(dialog)] = nullptr; });
-    if (dialog == Dialog::kHelp || dialog == Dialog::kHidden) {
-      connect(slot, &ui::ToolWindow::Closed, this, &App::ReturnFocusToBar);
-    }
-  }
-  slot->RollOut(bar_.frameGeometry(), settings_.CornerCode);
-}
-
-void App::OnEditorClosed(ui::QuickcommandEditor& editor) {
-  std::string error;
-  if (!SaveQuickcommands(quickcommands_, editor.Rows() > 0, QuickcommandPath(), &error)) {
-    prompter_.Inform(&editor,
-                     FromUtf8("The quickcommands could not be saved to files.cfg: " + error +
-                              "\rThey are kept until Tarvolin ends; close the editor "
-                              "again to retry."));
-  }
+void App::ShowBar(bool activate) {
   bar_.show();
-  ReturnFocusToBar();
-}
-
-void App::OnOptionsClosed(ui::OptionsDialog& options) {
-  settings_.CaseSensitive = options.CaseSensitiveChecked();
-  settings_.AutoUpdate = options.AutoUpdateChecked();
-  const std::string text = ToUtf8(options.WebExtensionText());
-  settings_.WebExtensionList = ParseWebExtensions(text);
-  std::string error;
-  if (WriteOptions(settings_, text, system_.profile, IniPath(), &error)) {
-    ShowStatus(kSettingsSavedText);
-  } else {
-    TellSaveFailed(&bar_, IniPath(), error);
+  if (activate) {
+    bar_.raise();
+    bar_.activateWindow();
   }
-  ReturnFocusToBar();
 }
 
-void App::ReturnFocusToBar() {
-  // Once the closing window is gone, so the window manager does not hand
-  // the focus back to it.
-  QTimer::singleShot(0, this, [this] {
-    if (bar_.isVisible()) {
-      bar_.raise();
-      bar_.activateWindow();
-      bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
-    }
-  });
+bool App::BarInFront() const {
+  return bar_.isVisible() && ui::x11::HasInputFocus(const_cast<ui::CommandBar*>(&bar_));
 }
 
-void App::ToTray() {
-  // Without a notification area nothing could bring the bar back: it stays.
+bool App::ToTray() {
   if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-    return;
+    return false;
   }
   if (!tray_) {
     tray_ = std::make_unique<QSystemTrayIcon>(ui::ProgramIcon());
@@ -526,18 +198,11 @@ void App::ToTray() {
   tray_->show();
   // Hidden, not closed: the timers keep running.
   bar_.hide();
+  return true;
 }
 
-void App::Toggle() {
-  if (bar_.isVisible() && ui::x11::HasInputFocus(&bar_)) {
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-      ToTray();
-    } else {
-      bar_.hide();
-    }
-  } else {
-    Restore();
-  }
+void App::HideBar() {
+  bar_.hide();
 }
 
 void App::Restore() {
@@ -548,6 +213,69 @@ void App::Restore() {
   bar_.raise();
   bar_.activateWindow();
   bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void App::RollOut(Dialog dialog, int corner) {
+  QPointer<ui::ToolWindow>& slot = dialogs_[static_cast<int>(dialog)];
+  if (slot.isNull()) {
+    switch (dialog) {
+      case Dialog::kHelp:
+        slot = new ui::HelpScreen([this](const char* name) { rules_.OpenDocument(name); });
+        break;
+      case Dialog::kHidden:
+        slot = new ui::HiddenScreen;
+        break;
+      case Dialog::kEditor:
+        slot = new ui::QuickcommandEditor(*rules_.Editor());
+        break;
+      case Dialog::kOptions:
+        slot = new ui::OptionsDialog(*rules_.Options());
+        break;
+    }
+    // The rules take the closing steps while the window is still there; a
+    // closed dialog is gone, and the next opening loads it afresh.
+    connect(slot, &ui::ToolWindow::Closed, this, [this, dialog] {
+      rules_.OnDialogClosed(dialog);
+      dialogs_[static_cast<int>(dialog)] = nullptr;
+    });
+  }
+  slot->RollOut(bar_.frameGeometry(), corner);
+}
+
+void App::ReturnFocusToBar() {
+  // Once the closing window is gone, so the window manager does not hand
+  // the focus back to it.
+  QTimer::singleShot(0, this, [this] {
+    if (bar_.isVisible()) {
+      bar_.raise();
+      bar_.activateWindow();
+      bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
+    }
+  });
+}
+
+void App::EndProcess() {
+  if (endProcess) {
+    endProcess();
+  } else {
+    std::_Exit(0);
+  }
+}
+
+QWidget* App::Window(bar::Owner owner) {
+  return owner ? static_cast<QWidget*>(OpenDialog(*owner)) : &bar_;
+}
+
+void App::Inform(bar::Owner owner, const std::string& text) {
+  prompter_.Inform(Window(owner), FromUtf8(text));
+}
+
+bool App::AskYesNo(bar::Owner owner, const std::string& text) {
+  return prompter_.AskYesNo(Window(owner), FromUtf8(text));
+}
+
+std::string App::OpenFile(bar::Owner owner, const std::string& start) {
+  return ToUtf8(prompter_.OpenFile(Window(owner), FromUtf8(start)));
 }
 
 }  // namespace tarvolin

@@ -118,8 +118,12 @@ int RunBar(int argc, char* argv[]) {
   // the user's home.
   const std::string workFolder =
       settingsFolder == files.ProgramFolder() ? settingsFolder : tarvolin::sys::HomeFolder();
+  // Commands start in that folder, given to each start; the process stays
+  // there too, where nothing but the file dialog would show it.
+  std::error_code ignored;
+  std::filesystem::current_path(workFolder, ignored);
   tarvolin::App bar(
-      {files, profile, shell, http, settingsFolder, workFolder, DocumentFolder(barFolder)},
+      {files, profile, shell, settingsFolder, workFolder, DocumentFolder(barFolder), http},
       prompter);
   bar.Start();
   // The icon is drawn once the bar is on screen.
@@ -131,9 +135,9 @@ int RunBar(int argc, char* argv[]) {
     QObject::connect(requests.get(), &QSocketNotifier::activated, &bar, [&bar, listening] {
       const std::string request = tarvolin::instance::ReadRequest(listening);
       if (request == "toggle") {
-        bar.Toggle();
+        bar.Summon(true);
       } else if (request == "show") {
-        bar.Restore();
+        bar.Summon(false);
       }
     });
   }

@@ -162,7 +162,7 @@ TEST_F(FileSystemTest, SettingsLiveBesideAWritableProgramElseWithTheUser) {
   EXPECT_TRUE(fs::is_directory(expected));
 }
 
-TEST_F(FileSystemTest, FindsEntriesInAnyCaseAndChangesOnlyToFolders) {
+TEST_F(FileSystemTest, FindsEntriesInAnyCaseAndTellsFilesFromFolders) {
   const std::tuple<const char*, unsigned, const char*> cases[] = {
       {"\\GAMES\\RUN.EXE", kAttrDirectory, "run.exe"},
       {"\\Nowhere\\x.txt", kAttrDirectory, ""},
@@ -175,10 +175,9 @@ TEST_F(FileSystemTest, FindsEntriesInAnyCaseAndChangesOnlyToFolders) {
   for (const auto& [rest, attributes, expected] : cases) {
     EXPECT_EQ(files_.FirstMatchingEntry(drive_ + rest, attributes), expected) << rest;
   }
-  ASSERT_TRUE(files_.SetCurrentFolder(drive_ + "\\GAMES\\"));
-  EXPECT_FALSE(files_.SetCurrentFolder(drive_ + "\\nowhere"));
-  EXPECT_FALSE(files_.SetCurrentFolder(drive_ + "\\games\\run.exe"));
-  EXPECT_TRUE(fs::equivalent(fs::current_path(), temp_ / "Games"));
+  EXPECT_EQ(files_.WhatIsHere(drive_ + "\\GAMES\\"), EntryKind::kFolder);
+  EXPECT_EQ(files_.WhatIsHere(drive_ + "\\nowhere"), EntryKind::kNothing);
+  EXPECT_EQ(files_.WhatIsHere(drive_ + "\\games\\run.exe"), EntryKind::kFile);
 }
 
 #ifndef _WIN32
@@ -213,8 +212,7 @@ TEST_F(FileSystemTest, ShellStartsProgramsDetachedAndGivesEverythingElseToTheOpe
                           "'\nmv '" + temp_ / "o.tmp" + "' '" + temp_ / "opened" + "'\n");
   PosixShell shell(files_, temp_ / "opener.sh");
   script("Games/a b;touch PWNED.sh", "{ echo \"$#\"; pwd; } > m.tmp\nmv m.tmp marker\n");
-  ASSERT_TRUE(files_.SetCurrentFolder("c:\\games\\"));
-  EXPECT_EQ(shell.Open("c:\\games\\a b;touch pwned.sh"), "");
+  EXPECT_EQ(shell.Open("c:\\games\\a b;touch pwned.sh", "c:\\games\\"), "");
   EXPECT_EQ(Marker(temp_, "Games/marker"), "0\n" + fs::canonical(temp_ / "Games").string() + "\n");
 
   temp_.Write("Docs/read me;$(touch X).txt", "");
@@ -226,7 +224,7 @@ TEST_F(FileSystemTest, ShellStartsProgramsDetachedAndGivesEverythingElseToTheOpe
       {"www.x.org", "http://www.x.org\n"},
       {"http://x.org/?a=1&b=$(touch X)", "http://x.org/?a=1&b=$(touch X)\n"}};
   for (const auto& [target, arguments] : cases) {
-    EXPECT_EQ(shell.Open(target), "");
+    EXPECT_EQ(shell.Open(target, temp_.Path()), "");
     EXPECT_EQ(Marker(temp_, "opened"), arguments) << target;
   }
   EXPECT_FALSE(temp_.Exists("Docs/X") || temp_.Exists("Games/X") || temp_.Exists("Games/PWNED"));
@@ -242,13 +240,13 @@ TEST_F(FileSystemTest, ShellStartsProgramsDetachedAndGivesEverythingElseToTheOpe
               .c_str(),
           0755);
   EXPECT_NE(shell.Start(temp_ / "Docs/broken", {}, temp_.Path()), "");
-  EXPECT_NE(PosixShell(files_, "no-such-opener-at-all").Open("www.x.org"), "");
+  EXPECT_NE(PosixShell(files_, "no-such-opener-at-all").Open("www.x.org", ""), "");
   // An opener that fails after it started is told, once; until it has ended
   // the shell is watching it.
   script("failing.sh", "sleep 0.3\nexit 4\n");
   PosixShell failing(files_, temp_ / "failing.sh");
   EXPECT_FALSE(failing.Watching());
-  EXPECT_EQ(failing.Open("www.x.org"), "");
+  EXPECT_EQ(failing.Open("www.x.org", ""), "");
   EXPECT_TRUE(failing.Watching());
   EXPECT_TRUE(failing.FailedOpenings().empty());
   std::vector<std::string> told;
@@ -345,13 +343,11 @@ TEST_F(FileSystemTest, TheLauncherRunsTheBarBesideItOrFromLib) {
 }
 #endif
 #else
-// The shell starts a program in this process's current folder, with no
-// arguments.
-TEST_F(FileSystemTest, ShellStartsAProgramInTheCurrentFolder) {
+// The shell starts a program in the folder it is given, with no arguments.
+TEST_F(FileSystemTest, ShellStartsAProgramInTheFolderGiven) {
   const std::string program = temp_ / "Games\\start_marker.exe";
   fs::copy_file(WindowsFileSystem::ExecutableFolder() + "\\start_marker.exe", program);
-  ASSERT_TRUE(files_.SetCurrentFolder(drive_ + "\\my.dir"));
-  WindowsShell().Open(program);
+  WindowsShell().Open(program, drive_ + "\\my.dir");
   EXPECT_EQ(Marker(temp_, "Games\\start_marker.txt"), temp_ / "my.dir" + "\n0\n");
 }
 #endif

@@ -16,6 +16,8 @@ enum Attribute : unsigned {
   kAttrDirectory = 16,
 };
 
+enum class EntryKind { kNothing, kFile, kFolder };
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -31,8 +33,9 @@ class FileSystem {
   // and "..", in byte order; empty when it cannot be read.
   virtual std::vector<std::string> ListFolder(const std::string& folder) const = 0;
 
-  // Makes the folder the current directory; false when that fails.
-  virtual bool SetCurrentFolder(const std::string& path) = 0;
+  // What a path (a drive path or the system's own) names: nothing, a file
+  // or a folder. Hidden entries count, unlike in a directory search.
+  virtual EntryKind WhatIsHere(const std::string& path) const = 0;
 
   // The folder that holds the running executable, in the system's form,
   // without a trailing separator.

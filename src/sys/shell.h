@@ -14,10 +14,9 @@ class Shell {
   virtual ~Shell() = default;
 
   // Opens the target (a path, a folder or a web address) with the verb
-  // "Open", no parameters and no directory, so what starts inherits this
-  // process's current directory. Empty text when it was handed over, else
-  // why not.
-  virtual std::string Open(const std::string& target) = 0;
+  // "Open" and no parameters; what starts, starts in `folder` (a drive path
+  // or the system's own). Empty text when it was handed over, else why not.
+  virtual std::string Open(const std::string& target, const std::string& folder) = 0;
 
   // Starts `program`, a path in the system's form, with `arguments` in
   // `folder`. Empty text when it started, else why not.

@@ -39,6 +39,7 @@ class CommandBar : public QWidget {
  public:
   CommandBar();
   CommandBox& Box() { return *box_; }
+  const CommandBox& Box() const { return *box_; }
   // Nothing typed or pasted is cut off; the bar refuses a line too long.
   // Setting the limit lays out the box's text, and so loads the fonts (some
   // 10 ms at start-up): it is done once the bar has been shown.

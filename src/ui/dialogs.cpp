@@ -165,7 +165,7 @@ HiddenScreen::HiddenScreen() : ToolWindow(QStringLiteral("This is Mirelo ^_^"), 
 // --- Quickcommand editor ---
 
 int QuickcommandModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_);
+  return parent.isValid() ? 0 : static_cast<int>(editor_.Rows());
 }
 
 int QuickcommandModel::columnCount(const QModelIndex& parent) const {
@@ -174,29 +174,25 @@ int QuickcommandModel::columnCount(const QModelIndex& parent) const {
 
 QVariant QuickcommandModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid() ||
-      static_cast<std::size_t>(index.row()) >= table_.size()) {
+      static_cast<std::size_t>(index.row()) >= editor_.Rows()) {
     return {};
   }
-  const QuickcommandEntry& entry = table_[static_cast<std::size_t>(index.row())];
+  const QuickcommandEntry& entry = editor_.Row(static_cast<std::size_t>(index.row()));
   return FromUtf8(index.column() == 0 ? entry.Target : entry.Name);
 }
 
-void QuickcommandModel::Reset(std::size_t rows) {
+void QuickcommandModel::Reset() {
   beginResetModel();
-  rows_ = rows;
   endResetModel();
 }
 
-QuickcommandEditor::QuickcommandEditor(QuickcommandTable& table, sys::FileSystem& files,
-                                       Prompter& prompter, const QString& barText)
+QuickcommandEditor::QuickcommandEditor(bar::EditorModel& editor)
     : ToolWindow(QStringLiteral("Edit Quickcommands"), {244, 252}),
-      table_(table),
-      files_(files),
-      prompter_(prompter),
-      model_(table, table.size()),
+      editor_(editor),
+      model_(editor),
       targets_(Sized(ListOf(&model_, 0), 160, 160)),
       names_(Sized(ListOf(&model_, 1), 81, 160)),
-      targetBox_(Sized(new QLineEdit(barText), 169, 19)),
+      targetBox_(Sized(new QLineEdit(FromUtf8(editor.FirstTarget())), 169, 19)),
       nameBox_(Sized(new QLineEdit, 169, 19)) {
   // Row k of both lists is entry k: they share one model and one selection.
   for (QTableView* list : {targets_, names_}) {
@@ -233,8 +229,7 @@ QuickcommandEditor::QuickcommandEditor(QuickcommandTable& table, sys::FileSystem
   column->addSpacing(5);
   column->addLayout(Row({nameBox_, 7, add}));
 
-  // A typed path in the bar is the target already: the name comes first.
-  first_ = targetBox_->text().isEmpty() ? static_cast<QWidget*>(targetBox_) : nameBox_;
+  first_ = editor.NameFirst() ? static_cast<QWidget*>(nameBox_) : targetBox_;
   QWidget* second = first_ == targetBox_ ? static_cast<QWidget*>(nameBox_) : targetBox_;
   const QList<QWidget*> order = {first_, browse, add, targets_, remove, second, names_};
   for (qsizetype i = 1; i < order.size(); ++i) {
@@ -268,13 +263,8 @@ void QuickcommandEditor::ShowRow(const QModelIndex& index) {
 }
 
 void QuickcommandEditor::Add() {
-  std::size_t rows = model_.Rows();
-  const EditorPrompts prompts{
-      [this](const std::string& text) { prompter_.Inform(this, FromUtf8(text)); },
-      [this](const std::string& text) { return prompter_.AskYesNo(this, FromUtf8(text)); }};
-  const bool empty = AddQuickcommand(table_, rows, ToUtf8(targetBox_->text()),
-                                     ToUtf8(nameBox_->text()), files_, prompts);
-  model_.Reset(rows);
+  const bool empty = editor_.Add(ToUtf8(targetBox_->text()), ToUtf8(nameBox_->text()));
+  model_.Reset();
   if (empty) {
     targetBox_->clear();
     nameBox_->clear();
@@ -286,22 +276,17 @@ void QuickcommandEditor::Remove() {
   if (selected.isEmpty()) {
     return;
   }
-  RemoveQuickcommand(table_, static_cast<std::size_t>(selected.front().row()));
-  model_.Reset(model_.Rows() - 1);
+  editor_.Remove(static_cast<std::size_t>(selected.front().row()));
+  model_.Reset();
   targetBox_->clear();
   nameBox_->clear();
   targetBox_->setFocus();
 }
 
 void QuickcommandEditor::Browse() {
-  const QString chosen = prompter_.OpenFile(
-      this, chosenFile_.isEmpty() ? QString() : FromUtf8(files_.NativePath(ToUtf8(chosenFile_))));
-  // The file dialog speaks the system's paths; the table holds drive paths.
-  if (!chosen.isEmpty()) {
-    chosenFile_ = FromUtf8(files_.DrivePathOf(ToUtf8(chosen)));
-  }
-  if (!chosenFile_.isEmpty()) {
-    targetBox_->setText(chosenFile_);
+  const std::string chosen = editor_.Browse();
+  if (!chosen.empty()) {
+    targetBox_->setText(FromUtf8(chosen));
   }
   nameBox_->setFocus();
   nameBox_->selectAll();
@@ -309,15 +294,15 @@ void QuickcommandEditor::Browse() {
 
 // --- Options ---
 
-OptionsDialog::OptionsDialog(SettingsState& settings, std::function<void(int corner)> moveBar)
+OptionsDialog::OptionsDialog(bar::OptionsModel& options)
     : ToolWindow(QStringLiteral("Options"), {243, 112}),
-      caseSensitive_(Sized(new QCheckBox(QStringLiteral("Case Sensitive")), 105, 17)),
-      autoUpdate_(Sized(new QCheckBox(QStringLiteral("Auto-Update")), 89, 17)),
-      webExtensions_(Sized(new QLineEdit, 193, 19)) {
+      caseSensitive_(Sized(new QCheckBox(QStringLiteral("Case Sensitive")), 105, 17)) {
+  auto* autoUpdate = Sized(new QCheckBox(QStringLiteral("Auto-Update")), 89, 17);
+  auto* webExtensions = Sized(new QLineEdit(FromUtf8(options.webExtensionText)), 193, 19);
   auto* tabs = Sized(new QTabWidget, 233, 107);
   caseSensitive_->setObjectName(QStringLiteral("caseSensitive"));
-  autoUpdate_->setObjectName(QStringLiteral("autoUpdate"));
-  webExtensions_->setObjectName(QStringLiteral("webExtensions"));
+  autoUpdate->setObjectName(QStringLiteral("autoUpdate"));
+  webExtensions->setObjectName(QStringLiteral("webExtensions"));
   const auto page = [tabs](const QString& tab, const QString& caption) {
     auto* frame = new QGroupBox(caption);
     auto* holder = new QWidget;
@@ -328,7 +313,7 @@ OptionsDialog::OptionsDialog(SettingsState& settings, std::function<void(int cor
   QVBoxLayout* general = page(QStringLiteral("General"), QStringLiteral("General"));
   general->addWidget(caseSensitive_);
   general->addSpacing(7);
-  general->addWidget(autoUpdate_);
+  general->addWidget(autoUpdate);
   general->addStretch();
 
   QVBoxLayout* position = page(QStringLiteral("Position"), QStringLiteral("Position"));
@@ -338,10 +323,10 @@ OptionsDialog::OptionsDialog(SettingsState& settings, std::function<void(int cor
   for (int corner = 1; corner <= 4; ++corner) {
     auto* option = Sized(new QRadioButton(captions[corner - 1]), 89, 17);
     option->setObjectName(QStringLiteral("corner%1").arg(corner));
-    connect(option, &QRadioButton::toggled, this, [&settings, moveBar, corner](bool on) {
+    option->setChecked(options.Corner() == corner);
+    connect(option, &QRadioButton::toggled, this, [&options, corner](bool on) {
       if (on) {
-        settings.CornerCode = static_cast<std::int16_t>(corner);
-        moveBar(corner);
+        options.PickCorner(corner);
       }
     });
     order << option;
@@ -352,22 +337,19 @@ OptionsDialog::OptionsDialog(SettingsState& settings, std::function<void(int cor
   position->addStretch();
 
   QVBoxLayout* web = page(QStringLiteral("Web"), QStringLiteral("Web-extensions"));
-  web->addWidget(webExtensions_);
+  web->addWidget(webExtensions);
   web->addStretch();
   Column(Body(), {6, 2, 4, 3})->addWidget(tabs);
 
-  // Filling the controls runs their actions as a click does: the corner
-  // moves the bar with this dialog's own placement.
-  if (settings.CornerCode >= 1 && settings.CornerCode <= 4) {
-    static_cast<QRadioButton*>(order[settings.CornerCode - 1])->setChecked(true);
-  }
-  caseSensitive_->setChecked(settings.CaseSensitive);
+  caseSensitive_->setChecked(options.CaseSensitive());
   connect(caseSensitive_, &QCheckBox::toggled, this,
-          [&settings](bool on) { settings.CaseSensitive = on; });
-  autoUpdate_->setChecked(settings.AutoUpdate);
-  webExtensions_->setText(FromUtf8(FormatWebExtensions(settings.WebExtensionList)));
+          [&options](bool on) { options.SetCaseSensitive(on); });
+  autoUpdate->setChecked(options.autoUpdate);
+  connect(autoUpdate, &QCheckBox::toggled, this, [&options](bool on) { options.autoUpdate = on; });
+  connect(webExtensions, &QLineEdit::textChanged, this,
+          [&options](const QString& text) { options.webExtensionText = ToUtf8(text); });
 
-  order << caseSensitive_ << autoUpdate_ << webExtensions_ << tabs;
+  order << caseSensitive_ << autoUpdate << webExtensions << tabs;
   for (qsizetype i = 1; i < order.size(); ++i) {
     setTabOrder(order[i - 1], order[i]);
   }
@@ -375,18 +357,6 @@ OptionsDialog::OptionsDialog(SettingsState& settings, std::function<void(int cor
 
 QWidget* OptionsDialog::FirstFocus() {
   return caseSensitive_;
-}
-
-bool OptionsDialog::CaseSensitiveChecked() const {
-  return caseSensitive_->isChecked();
-}
-
-bool OptionsDialog::AutoUpdateChecked() const {
-  return autoUpdate_->isChecked();
-}
-
-QString OptionsDialog::WebExtensionText() const {
-  return webExtensions_->text();
 }
 
 }  // namespace tarvolin::ui

@@ -5,9 +5,7 @@
 #include <QAbstractTableModel>
 #include <functional>
 
-#include "core/quickcommands.h"
-#include "core/settings.h"
-#include "ui/prompter.h"
+#include "bar/dialog_models.h"
 #include "ui/tool_window.h"
 
 class QCheckBox;
@@ -42,36 +40,27 @@ class HiddenScreen : public ToolWindow {
   QWidget* FirstFocus() override { return nullptr; }
 };
 
-// The quickcommand table as two columns, target and name, for the editor's
-// two lists. It shows the table's first `rows` entries.
+// The editor's rows as two columns, target and name, for its two lists.
 class QuickcommandModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  QuickcommandModel(const QuickcommandTable& table, std::size_t rows)
-      : table_(table), rows_(rows) {}
+  explicit QuickcommandModel(const bar::EditorModel& editor) : editor_(editor) {}
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
-  // The table changed: shows its first `rows` entries afresh.
-  void Reset(std::size_t rows);
-  std::size_t Rows() const { return rows_; }
+  // The rows changed: shows them afresh.
+  void Reset();
 
  private:
-  const QuickcommandTable& table_;
-  std::size_t rows_;
+  const bar::EditorModel& editor_;
 };
 
-// Adds, changes and removes quickcommands. Every change goes to the table
-// at once; saving is the caller's, when the editor closes.
+// Shows the editor's model: its lists and boxes; its buttons and keys go to
+// the model.
 class QuickcommandEditor : public ToolWindow {
   Q_OBJECT
  public:
-  // The target box starts with `barText`; the file dialog starts in the
-  // current folder.
-  QuickcommandEditor(QuickcommandTable& table, sys::FileSystem& files, Prompter& prompter,
-                     const QString& barText);
-  // How many rows the lists show: 0 once the last one was removed.
-  std::size_t Rows() const { return model_.Rows(); }
+  explicit QuickcommandEditor(bar::EditorModel& editor);
 
  protected:
   QWidget* FirstFocus() override { return first_; }
@@ -83,37 +72,26 @@ class QuickcommandEditor : public ToolWindow {
   void Browse();
   void ShowRow(const QModelIndex& index);
 
-  QuickcommandTable& table_;
-  sys::FileSystem& files_;
-  Prompter& prompter_;
+  bar::EditorModel& editor_;
   QuickcommandModel model_;
   QTableView* targets_;
   QTableView* names_;
   QLineEdit* targetBox_;
   QLineEdit* nameBox_;
   QWidget* first_;
-  // The file last chosen with Browse, kept while the editor is open.
-  QString chosenFile_;
 };
 
-// The four settings. The corner and case sensitivity take effect when
-// clicked; the caller reads the rest and saves everything when it closes.
+// Shows the options' model; every click goes to it.
 class OptionsDialog : public ToolWindow {
   Q_OBJECT
  public:
-  // `moveBar` moves the bar for a clicked corner.
-  OptionsDialog(SettingsState& settings, std::function<void(int corner)> moveBar);
-  bool CaseSensitiveChecked() const;
-  bool AutoUpdateChecked() const;
-  QString WebExtensionText() const;
+  explicit OptionsDialog(bar::OptionsModel& options);
 
  protected:
   QWidget* FirstFocus() override;
 
  private:
   QCheckBox* caseSensitive_;
-  QCheckBox* autoUpdate_;
-  QLineEdit* webExtensions_;
 };
 
 }  // namespace tarvolin::ui

@@ -368,9 +368,13 @@ std::string PosixFileSystem::FirstMatchingEntry(const std::string& pattern, unsi
   return {};
 }
 
-bool PosixFileSystem::SetCurrentFolder(const std::string& path) {
+EntryKind PosixFileSystem::WhatIsHere(const std::string& path) const {
   const std::string native = NativePath(path);
-  return !native.empty() && ::chdir(native.c_str()) == 0;
+  struct stat st {};
+  if (native.empty() || ::stat(native.c_str(), &st) != 0) {
+    return EntryKind::kNothing;
+  }
+  return S_ISDIR(st.st_mode) ? EntryKind::kFolder : EntryKind::kFile;
 }
 
 std::vector<std::string> PosixFileSystem::ListFolder(const std::string& folder) const {

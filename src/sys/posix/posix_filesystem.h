@@ -19,7 +19,7 @@ class PosixFileSystem : public FileSystem {
 
   std::string FirstMatchingEntry(const std::string& pattern, unsigned attributes) override;
   std::vector<std::string> ListFolder(const std::string& folder) const override;
-  bool SetCurrentFolder(const std::string& path) override;
+  EntryKind WhatIsHere(const std::string& path) const override;
   std::string ProgramFolder() const override { return programFolder_; }
   std::string NativePath(const std::string& path) const override;
   void LoadDriveMap(const std::string& iniPath) override;

@@ -146,13 +146,13 @@ bool IsProgram(const std::string& path) {
 PosixShell::PosixShell(const FileSystem& files, std::string opener)
     : files_(files), opener_(std::move(opener)) {}
 
-std::string PosixShell::Opener(const std::string& argument) {
+std::string PosixShell::Opener(const std::string& argument, const std::string& folder) {
   const std::string opener = opener_.find('/') != std::string::npos ? opener_ : FindOnPath(opener_);
   if (opener.empty()) {
     return "The desktop's opener, " + opener_ + ", is not installed.";
   }
   pid_t pid = 0;
-  std::string failure = Spawn(opener, {argument}, "", &pid);
+  std::string failure = Spawn(opener, {argument}, folder, &pid);
   if (failure.empty()) {
     openers_.push_back({pid, argument});
   }
@@ -180,27 +180,28 @@ std::vector<std::string> PosixShell::FailedOpenings() {
   return failures;
 }
 
-std::string PosixShell::Open(const std::string& target) {
+std::string PosixShell::Open(const std::string& target, const std::string& folder) {
+  const std::string start = files_.NativePath(folder);
   if (StartsWithIgnoringCase(target, "http://") || StartsWithIgnoringCase(target, "https://")) {
-    return Opener(target);
+    return Opener(target, start);
   }
   if (StartsWithIgnoringCase(target, "www.")) {
-    return Opener("http://" + target);
+    return Opener("http://" + target, start);
   }
   std::string path = files_.NativePath(target);
-  // A relative path must not be taken for a program on PATH, nor for an
-  // option of the opener.
+  // A relative path lies in the folder it starts in; it must not be taken
+  // for a program on PATH, nor for an option of the opener.
   if (!path.empty() && path[0] != '/') {
-    path = "./" + path;
+    path = (start.empty() ? "." : start) + "/" + path;
   }
   struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0) {
     return target + " does not exist.";
   }
   if (S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0 && IsProgram(path)) {
-    return SpawnDetached(path, {}, "");
+    return SpawnDetached(path, {}, start);
   }
-  return Opener(path);
+  return Opener(path, start);
 }
 
 std::string PosixShell::Start(const std::string& program, const std::vector<std::string>& arguments,

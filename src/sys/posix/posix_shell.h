@@ -21,7 +21,7 @@ class PosixShell : public Shell {
   // An executable file starts directly only when it is a program (an ELF
   // binary or a "#!" script); other files, folders and web addresses go to
   // the opener.
-  std::string Open(const std::string& target) override;
+  std::string Open(const std::string& target, const std::string& folder) override;
   std::string Start(const std::string& program, const std::vector<std::string>& arguments,
                     const std::string& folder) override;
   // The opener runs as this process's child until it ends: its status
@@ -30,7 +30,7 @@ class PosixShell : public Shell {
   bool Watching() const override { return !openers_.empty(); }
 
  private:
-  std::string Opener(const std::string& argument);
+  std::string Opener(const std::string& argument, const std::string& folder);
 
   struct Opening {
     pid_t pid;

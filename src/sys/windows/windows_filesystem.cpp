@@ -112,8 +112,13 @@ std::vector<std::string> WindowsFileSystem::ListFolder(const std::string& folder
   return names;
 }
 
-bool WindowsFileSystem::SetCurrentFolder(const std::string& path) {
-  return FitsACall(path) && ::SetCurrentDirectoryA(ToSystemText(path).c_str()) != 0;
+EntryKind WindowsFileSystem::WhatIsHere(const std::string& path) const {
+  const DWORD attributes =
+      FitsACall(path) ? ::GetFileAttributesA(ToSystemText(path).c_str()) : INVALID_FILE_ATTRIBUTES;
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return EntryKind::kNothing;
+  }
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EntryKind::kFolder : EntryKind::kFile;
 }
 
 }  // namespace tarvolin::sys

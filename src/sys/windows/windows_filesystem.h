@@ -19,7 +19,7 @@ class WindowsFileSystem : public FileSystem {
   // searches the folder's contents, as if "*" followed.
   std::string FirstMatchingEntry(const std::string& pattern, unsigned attributes) override;
   std::vector<std::string> ListFolder(const std::string& folder) const override;
-  bool SetCurrentFolder(const std::string& path) override;
+  EntryKind WhatIsHere(const std::string& path) const override;
   std::string ProgramFolder() const override { return programFolder_; }
   // Drive paths are already the system's own.
   std::string NativePath(const std::string& path) const override { return path; }

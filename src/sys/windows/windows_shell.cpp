@@ -19,10 +19,11 @@ std::string Outcome(HINSTANCE result, const std::string& target) {
 
 }  // namespace
 
-std::string WindowsShell::Open(const std::string& target) {
-  return Outcome(::ShellExecuteA(nullptr, "Open", ToSystemText(target).c_str(), nullptr, nullptr,
-                                 SW_SHOWNORMAL),
-                 target);
+std::string WindowsShell::Open(const std::string& target, const std::string& folder) {
+  return Outcome(
+      ::ShellExecuteA(nullptr, "Open", ToSystemText(target).c_str(), nullptr,
+                      folder.empty() ? nullptr : ToSystemText(folder).c_str(), SW_SHOWNORMAL),
+      target);
 }
 
 std::string WindowsShell::Start(const std::string& program,

@@ -1,0 +1,58 @@
+#include "bar/dialog_models.h"
+
+#include <utility>
+
+#include "core/interpreter.h"
+
+namespace tarvolin::bar {
+
+EditorModel::EditorModel(QuickcommandTable& table, sys::FileSystem& files, Prompts& prompts,
+                         const std::string& barText, std::string startFolder)
+    : table_(table),
+      files_(files),
+      prompts_(prompts),
+      firstTarget_(barText == kUnknownCommandText ? std::string() : barText),
+      startFolder_(std::move(startFolder)),
+      rows_(table.size()) {}
+
+bool EditorModel::Add(const std::string& target, const std::string& name) {
+  const EditorPrompts prompts{
+      [this](const std::string& text) { prompts_.Inform(Dialog::kEditor, text); },
+      [this](const std::string& text) { return prompts_.AskYesNo(Dialog::kEditor, text); }};
+  return AddQuickcommand(table_, rows_, target, name, files_, prompts);
+}
+
+void EditorModel::Remove(std::size_t k) {
+  if (k >= rows_) {
+    return;
+  }
+  RemoveQuickcommand(table_, k);
+  --rows_;
+}
+
+std::string EditorModel::Browse() {
+  const std::string chosen = prompts_.OpenFile(
+      Dialog::kEditor, chosenFile_.empty() ? startFolder_ : files_.NativePath(chosenFile_));
+  // The file dialog speaks the system's paths; the table holds drive paths.
+  if (!chosen.empty()) {
+    chosenFile_ = files_.DrivePathOf(chosen);
+  }
+  return chosenFile_;
+}
+
+OptionsModel::OptionsModel(SettingsState& settings, std::function<void(int corner)> moveBar)
+    : autoUpdate(settings.AutoUpdate),
+      webExtensionText(FormatWebExtensions(settings.WebExtensionList)),
+      settings_(settings),
+      moveBar_(std::move(moveBar)) {}
+
+int OptionsModel::Corner() const {
+  return settings_.CornerCode >= 1 && settings_.CornerCode <= 4 ? settings_.CornerCode : 0;
+}
+
+void OptionsModel::PickCorner(int corner) {
+  settings_.CornerCode = static_cast<std::int16_t>(corner);
+  moveBar_(corner);
+}
+
+}  // namespace tarvolin::bar

@@ -1,0 +1,80 @@
+// What the quickcommand editor and the options dialog decide, apart from
+// how they are drawn: a front end shows these models and forwards its
+// controls' events to them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "bar/view.h"
+#include "core/quickcommands.h"
+#include "core/settings.h"
+#include "sys/filesystem.h"
+
+namespace tarvolin::bar {
+
+// The quickcommand editor: two lists (row k of both is entry k of the
+// table), a target box and a name box. Every change goes to the table at
+// once; the rules save it when the editor closes.
+class EditorModel {
+ public:
+  // The target box starts with the bar's text unless that is the status of
+  // an unknown command; the file dialog starts in `startFolder`.
+  EditorModel(QuickcommandTable& table, sys::FileSystem& files, Prompts& prompts,
+              const std::string& barText, std::string startFolder);
+
+  const std::string& FirstTarget() const { return firstTarget_; }
+  // A target typed in the bar already: the name box comes first.
+  bool NameFirst() const { return !firstTarget_.empty(); }
+
+  // How many rows the lists show: the table's size, 0 once the last row was
+  // removed (the table then holds the blank placeholder).
+  std::size_t Rows() const { return rows_; }
+  const QuickcommandEntry& Row(std::size_t k) const { return table_[k]; }
+
+  // Adds the typed pair, asking about every entry that holds its name or
+  // target. True when the editor empties its boxes.
+  bool Add(const std::string& target, const std::string& name);
+  // Removes row k; the editor then empties its boxes, the target box taking
+  // the focus.
+  void Remove(std::size_t k);
+  // The file dialog, starting at the file chosen last: what goes into the
+  // target box (the last choice again when cancelled), as a drive path;
+  // empty when nothing was ever chosen. The name box then takes the focus
+  // with its text selected.
+  std::string Browse();
+
+ private:
+  QuickcommandTable& table_;
+  sys::FileSystem& files_;
+  Prompts& prompts_;
+  std::string firstTarget_;
+  std::string startFolder_;
+  std::size_t rows_;
+  std::string chosenFile_;
+};
+
+// The options: the corner and case sensitivity take effect when clicked;
+// Auto-Update and the web endings are kept until the dialog closes.
+class OptionsModel {
+ public:
+  // `moveBar` moves the bar for a corner clicked in the dialog.
+  OptionsModel(SettingsState& settings, std::function<void(int corner)> moveBar);
+
+  // The corner shown checked (0 for none), and the other values shown.
+  int Corner() const;
+  bool CaseSensitive() const { return settings_.CaseSensitive; }
+  bool autoUpdate;
+  std::string webExtensionText;
+
+  void PickCorner(int corner);
+  void SetCaseSensitive(bool on) { settings_.CaseSensitive = on; }
+
+ private:
+  SettingsState& settings_;
+  std::function<void(int corner)> moveBar_;
+};
+
+}  // namespace tarvolin::bar

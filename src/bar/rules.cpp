@@ -1,0 +1,461 @@
+#include "bar/rules.h"
+
+#include <chrono>
+#include <ctime>
+#include <utility>
+
+#include "online/online.h"
+#include "sys/environment.h"
+#include "sys/text.h"
+
+namespace tarvolin::bar {
+
+namespace {
+
+// Only spaces are trimmed: tabs and other blanks stay.
+std::string TrimSpaces(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) {
+    return {};
+  }
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The length of UTF-8 text in UTF-16 code units: a character beyond the
+// Basic Multilingual Plane (a four-byte one) counts twice.
+int Utf16Length(const std::string& text) {
+  int units = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte & 0xC0) != 0x80) {
+      units += byte >= 0xF0 ? 2 : 1;
+    }
+  }
+  return units;
+}
+
+// The byte offset in UTF-8 text of a position counted in UTF-16 units.
+std::size_t ByteOffset(const std::string& text, int units) {
+  std::size_t offset = 0;
+  while (offset < text.size() && units > 0) {
+    const auto byte = static_cast<unsigned char>(text[offset]);
+    units -= byte >= 0xF0 ? 2 : 1;
+    ++offset;
+    while (offset < text.size() && (static_cast<unsigned char>(text[offset]) & 0xC0) == 0x80) {
+      ++offset;
+    }
+  }
+  return offset;
+}
+
+// Seconds since the local midnight, with fractions.
+double TimeOfDay() {
+  using namespace std::chrono;
+  const auto now = system_clock::now();
+  const std::time_t seconds = system_clock::to_time_t(now);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &seconds);
+#else
+  localtime_r(&seconds, &local);
+#endif
+  const double fraction = duration<double>(now - system_clock::from_time_t(seconds)).count();
+  return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction;
+}
+
+}  // namespace
+
+BarRules::BarRules(System system, View& view) : system_(std::move(system)), view_(view) {
+  if (!system_.clock) {
+    system_.clock = TimeOfDay;
+  }
+  if (!system_.programs) {
+    system_.programs = sys::ProgramsOnPath;
+  }
+}
+
+BarRules::~BarRules() {
+  if (loading_.valid()) {
+    loading_.wait();
+  }
+  // The services hold on to the client.
+  online_.reset();
+}
+
+std::string BarRules::Folder(const std::string& folder) const {
+  return folder.empty() ? system_.files.ProgramFolder() : folder;
+}
+
+std::string BarRules::IniPath() const {
+  return sys::FileInFolder(Folder(system_.settingsFolder), kSettingsFileName);
+}
+
+std::string BarRules::QuickcommandPath() const {
+  return sys::FileInFolder(Folder(system_.settingsFolder), kQuickcommandFileName);
+}
+
+QuickcommandTable& BarRules::Table() {
+  if (loading_.valid()) {
+    quickcommands_ = loading_.get();
+  } else if (!quickcommandsLoaded_) {
+    LoadQuickcommands(quickcommands_, QuickcommandPath());
+  }
+  quickcommandsLoaded_ = true;
+  return quickcommands_;
+}
+
+void BarRules::TellSaveFailed(Owner owner, const std::string& error) {
+  view_.Inform(owner, "The settings could not be saved to " + IniPath() + ": " +
+                          (error.empty() ? "unknown error" : error));
+}
+
+void BarRules::SetText(const std::string& text) {
+  view_.SetText(text);
+}
+
+void BarRules::SelectAll() {
+  view_.Select(0, Utf16Length(view_.Text()));
+}
+
+void BarRules::ShowStatus(const std::string& text) {
+  SetText(text);
+  SelectAll();
+}
+
+void BarRules::Start() {
+  // A defined place, bottom right, while the settings are read.
+  PlaceBar(4);
+  if (!LoadSettings(settings_, system_.profile, system_.files, IniPath())) {
+    RunFirstRunSetUp();
+  }
+  PlaceBar(settings_.CornerCode);
+  // The first-run editor keeps the focus it was given.
+  view_.ShowBar(!IsOpen(Dialog::kEditor));
+}
+
+void BarRules::OnShown() {
+  // A big files.cfg takes seconds to read: it is read on a thread of its
+  // own, and whatever needs it first waits in Table().
+  if (!quickcommandsLoaded_ && !loading_.valid()) {
+    loading_ = std::async(std::launch::async, [path = QuickcommandPath()] {
+      QuickcommandTable table;
+      LoadQuickcommands(table, path);
+      return table;
+    });
+  }
+}
+
+void BarRules::RunFirstRunSetUp() {
+  Table();
+  std::string error;
+  const bool saved = WriteFirstRunSettings(settings_, system_.profile, IniPath(), &error);
+  view_.ShowBar(false);
+  if (saved) {
+    ShowStatus(kSettingsSavedText);
+  } else {
+    TellSaveFailed(std::nullopt, error);
+  }
+  // A new user defines quickcommands straight away.
+  RollOutForm(Dialog::kEditor);
+}
+
+void BarRules::PlaceBar(int corner) {
+  const Metrics metrics = view_.Measure();
+  view_.MoveBar(PlaceCommandBar(corner, metrics.bar, metrics.screen, metrics.twipsPerPixel));
+}
+
+void BarRules::OnEdit() {
+  lastEditTime_ = system_.clock();
+  view_.KeepTicking();
+}
+
+bool BarRules::OnTick() {
+  for (const std::string& failure : system_.shell.FailedOpenings()) {
+    view_.Inform(std::nullopt, failure);
+  }
+  PlaceBar(settings_.CornerCode);
+  // A clock that went back past midnight never counts as a pause.
+  const auto paused = [this] { return system_.clock() - lastEditTime_ > kCompletionPause; };
+  if (paused() && view_.SelectionLength() == 0) {
+    if (const auto proposal = CompleteFromHistory(history_, view_.Text())) {
+      const int kept = Utf16Length(proposal->text.substr(0, proposal->keptBytes));
+      SetText(proposal->text);
+      view_.Select(kept, Utf16Length(proposal->text) - kept);
+    }
+  }
+  // With the bar in its corner, the pause after the last edit taken and no
+  // opener to watch, nothing is left to do until something changes.
+  return !paused() || system_.shell.Watching();
+}
+
+void BarRules::OnOnlineTick() {
+  if (!online_ && system_.http) {
+    http_ = system_.http();
+    system_.http = nullptr;
+  }
+  if (!online_ && http_) {
+    OnlineConfig config;
+    config.baseAddress = UpdateServerBase(system_.profile, IniPath());
+    online_ = std::make_unique<OnlineServices>(
+        *http_, settings_, config,
+        [this](const std::string& text) { return view_.AskYesNo(std::nullopt, text); },
+        [this](const std::string& url) {
+          const std::string failure = system_.shell.Open(url, Folder(system_.workFolder));
+          if (!failure.empty()) {
+            view_.Inform(std::nullopt, failure);
+          }
+        });
+  }
+  if (online_) {
+    online_->Tick();
+  }
+}
+
+void BarRules::OnActivated() {
+  PlaceBar(settings_.CornerCode);
+  view_.FocusBox();
+}
+
+void BarRules::OnKey(Key key) {
+  switch (key) {
+    case Key::kEnter:
+      Submit();
+      break;
+    case Key::kEscape:
+      // Without a notification area nothing could bring the bar back: it
+      // stays.
+      view_.ToTray();
+      break;
+    case Key::kUp:
+      SetText(BrowseNewer(history_));
+      SelectAll();
+      break;
+    case Key::kDown:
+      SetText(BrowseOlder(history_));
+      view_.FocusBox();
+      SelectAll();
+      break;
+    case Key::kF1:
+      RollOutForm(Dialog::kHelp);
+      commandHandled_ = true;
+      history_.position = -1;
+      break;
+    case Key::kF2:
+      commandHandled_ = true;
+      history_.position = -1;
+      // The editor takes the box text over; only then is the box emptied.
+      RollOutForm(Dialog::kEditor);
+      SetText({});
+      break;
+    case Key::kF3:
+      Record();
+      RollOutForm(Dialog::kOptions);
+      break;
+    case Key::kF10:
+      view_.EndProcess();
+      break;
+    case Key::kTab:
+      CompleteWord();
+      break;
+    case Key::kOther:
+      break;
+  }
+}
+
+void BarRules::Submit() {
+  if (view_.Text().empty()) {
+    return;
+  }
+  statusMessage_ = kUnknownCommandText;
+  SetText(TrimSpaces(view_.Text()));
+  // A longer line is refused as a whole, never cut and run.
+  if (Utf16Length(view_.Text()) > kMaxLineLength) {
+    ShowStatus(kLineTooLongStatus);
+    commandHandled_ = false;
+    return;
+  }
+  // A quickcommand runs its target; when that runs nothing, the line itself
+  // is tried next. A carried-out command has emptied the box.
+  if (const QuickcommandEntry* entry =
+          FindQuickcommand(Table(), view_.Text(), settings_.CaseSensitive)) {
+    const std::string target = entry->Target;
+    CarryOut(DispatchCommand(target, settings_, system_.files));
+  }
+  CarryOut(DispatchCommand(view_.Text(), settings_, system_.files));
+  if (!commandHandled_ && !view_.Text().empty()) {
+    SetText(statusMessage_);
+  }
+  SelectAll();
+  commandHandled_ = false;
+}
+
+void BarRules::CompleteWord() {
+  WordCompletion& state = wordCompletion_;
+  const std::string text = view_.Text();
+  if (!state.candidates.empty() && text == state.shown) {
+    state.index = (state.index + 1) % state.candidates.size();
+  } else {
+    // The word runs from the blank before the caret (or the line's start)
+    // to the caret.
+    const std::size_t caret = ByteOffset(text, view_.Caret());
+    const std::size_t blank = caret == 0 ? std::string::npos : text.rfind(' ', caret - 1);
+    const std::size_t start = blank == std::string::npos ? 0 : blank + 1;
+    state.candidates.clear();
+    // A caret right before a word, with nothing begun, completes nothing:
+    // a candidate would run into that word.
+    if (start == caret && caret < text.size() && text[caret] != ' ') {
+      return;
+    }
+    if (!programs_) {
+      programs_ = system_.programs();
+    }
+    std::vector<std::string> names;
+    for (const QuickcommandEntry& entry : Table()) {
+      names.push_back(entry.Name);
+    }
+    state.before = text.substr(0, start);
+    state.after = text.substr(caret);
+    state.candidates =
+        TabCandidates(text.substr(start, caret - start), names, *programs_, system_.files);
+    state.index = 0;
+    if (state.candidates.empty()) {
+      return;
+    }
+  }
+  const std::string completed = state.before + state.candidates[state.index];
+  SetText(completed + state.after);
+  view_.SetCaret(Utf16Length(completed));
+  state.shown = view_.Text();
+}
+
+void BarRules::Record() {
+  AddToHistory(history_, view_.Text());
+  commandHandled_ = true;
+  SetText({});
+}
+
+void BarRules::CarryOut(const Command& command) {
+  std::string failure;
+  switch (command.kind) {
+    case Command::Kind::kNothing:
+      if (!command.status.empty()) {
+        statusMessage_ = command.status;
+      }
+      return;
+    case Command::Kind::kQuit:
+      view_.EndProcess();
+      return;
+    case Command::Kind::kOpenDialog:
+      Record();
+      RollOutForm(command.dialog);
+      return;
+    case Command::Kind::kOpen:
+      failure = system_.shell.Open(command.target, Folder(system_.workFolder));
+      view_.KeepTicking();
+      break;
+    case Command::Kind::kRunPath:
+      // The target starts in its own folder.
+      if (system_.files.WhatIsHere(command.folder) != sys::EntryKind::kFolder) {
+        Record();
+        view_.Inform(std::nullopt, "Path not found");
+        return;
+      }
+      failure = system_.shell.Open(command.target, command.folder);
+      view_.KeepTicking();
+      break;
+    case Command::Kind::kStart:
+      failure = system_.shell.Start(command.target, command.arguments, command.folder);
+      break;
+  }
+  if (failure.empty()) {
+    Record();
+  } else {
+    // Nothing started: the line stays in the box, and the user is told why.
+    statusMessage_ = view_.Text();
+    view_.Inform(std::nullopt, failure);
+  }
+}
+
+void BarRules::RollOutForm(Dialog dialog) {
+  bool& open = open_[static_cast<int>(dialog)];
+  if (!open) {
+    open = true;
+    if (dialog == Dialog::kEditor) {
+      // The file dialog starts in the folder commands start in.
+      editor_ = std::make_unique<EditorModel>(Table(), system_.files, view_, view_.Text(),
+                                              Folder(system_.workFolder));
+    } else if (dialog == Dialog::kOptions) {
+      options_ = std::make_unique<OptionsModel>(settings_, [this](int corner) {
+        const Metrics metrics = view_.Measure();
+        view_.MoveBar(
+            OptionsCornerPosition(corner, metrics.bar, metrics.screen, metrics.twipsPerPixel));
+      });
+      // Showing the corner it finds is a click on it: the bar moves by the
+      // dialog's own placement before the dialog unrolls out of it.
+      if (options_->Corner() != 0) {
+        options_->PickCorner(options_->Corner());
+      }
+    }
+  }
+  view_.RollOut(dialog, settings_.CornerCode);
+}
+
+void BarRules::OnDialogClosed(Dialog dialog) {
+  bool& open = open_[static_cast<int>(dialog)];
+  if (!open) {
+    return;
+  }
+  open = false;
+  if (dialog == Dialog::kEditor) {
+    std::string error;
+    if (!SaveQuickcommands(quickcommands_, editor_->Rows() > 0, QuickcommandPath(), &error)) {
+      view_.Inform(Dialog::kEditor, "The quickcommands could not be saved to files.cfg: " + error +
+                                        "\rThey are kept until Tarvolin ends; close the editor "
+                                        "again to retry.");
+    }
+    view_.ShowBar(false);
+  } else if (dialog == Dialog::kOptions) {
+    settings_.AutoUpdate = options_->autoUpdate;
+    const std::string text = options_->webExtensionText;
+    settings_.WebExtensionList = ParseWebExtensions(text);
+    std::string error;
+    if (WriteOptions(settings_, text, system_.profile, IniPath(), &error)) {
+      ShowStatus(kSettingsSavedText);
+    } else {
+      TellSaveFailed(std::nullopt, error);
+    }
+  }
+  view_.ReturnFocusToBar();
+}
+
+void BarRules::Summon(bool toggle) {
+  if (toggle && view_.BarInFront()) {
+    if (!view_.ToTray()) {
+      view_.HideBar();
+    }
+  } else {
+    view_.Restore();
+  }
+}
+
+void BarRules::OpenDocument(const std::string& name) {
+  const std::string failure = system_.shell.Open(
+      sys::FileInFolder(Folder(system_.documentFolder), name), Folder(system_.workFolder));
+  if (!failure.empty()) {
+    view_.Inform(Dialog::kHelp, failure);
+  }
+}
+
+std::optional<std::string> BarRules::HotkeyName(const std::string& defaultName) const {
+  const std::string key = TrimSpaces(system_.profile.Read(kSettingsSection, "Hotkey", IniPath()));
+  if (sys::LowerAscii(key) == "none") {
+    return std::nullopt;
+  }
+  return key.empty() ? defaultName : key;
+}
+
+void BarRules::TellHotkeyFailed(const std::string& why) {
+  ShowStatus("Hotkey: " + why);
+}
+
+}  // namespace tarvolin::bar

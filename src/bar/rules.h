@@ -1,0 +1,156 @@
+// The command bar's rules, apart from any window toolkit: the settings, the
+// quickcommands, the history and the status of the line being entered; what
+// each key, edit, tick, closed dialog and summon does. A front end forwards
+// its events here and shows what the rules tell its View.
+#pragma once
+
+#include <functional>
+#include <future>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "bar/dialog_models.h"
+#include "bar/view.h"
+#include "core/history.h"
+#include "core/interpreter.h"
+#include "core/quickcommands.h"
+#include "core/settings.h"
+#include "online/http_client.h"
+#include "sys/filesystem.h"
+#include "sys/profile.h"
+#include "sys/shell.h"
+
+namespace tarvolin {
+class OnlineServices;
+}
+
+namespace tarvolin::bar {
+
+inline constexpr char kSettingsSavedText[] = "Settings Saved...";
+
+// What the rules ask of the system. All of it must outlive the rules.
+struct System {
+  sys::FileSystem& files;
+  sys::ProfileStore& profile;
+  sys::Shell& shell;
+  // Where tv.ini and files.cfg live, the folder commands start in, and the
+  // folder of ReadMe.txt and Changelog.txt; empty means the program's folder.
+  std::string settingsFolder = {};
+  std::string workFolder = {};
+  std::string documentFolder = {};
+  // Makes the HTTP client at the first online tick; without it, or when it
+  // gives none, nothing goes online.
+  std::function<std::unique_ptr<HttpClient>()> http = {};
+  // The time of day in seconds since midnight; by default the local one.
+  std::function<double()> clock = {};
+  // The programs on PATH that Tab offers, asked for at the first Tab; by
+  // default those on PATH.
+  std::function<std::vector<std::string>()> programs = {};
+};
+
+// The keys the bar acts on; every other key is the box's alone.
+enum class Key { kEnter, kEscape, kUp, kDown, kF1, kF2, kF3, kF10, kTab, kOther };
+
+class BarRules {
+ public:
+  BarRules(System system, View& view);
+  ~BarRules();
+  BarRules(const BarRules&) = delete;
+  BarRules& operator=(const BarRules&) = delete;
+
+  // Reads the settings (or runs the first-run set-up), places and shows the
+  // bar.
+  void Start();
+  // The bar is on screen: the quickcommands load on a thread of their own,
+  // and whatever needs them first waits for them.
+  void OnShown();
+
+  // A key went down in the box, before the box handles it.
+  void OnKey(Key key);
+  // The box's text changed, by the user or by the program.
+  void OnEdit();
+  // The 750 ms tick: tells openings that failed, puts the bar back in its
+  // corner and completes the line after a pause. False once nothing is
+  // left to do until the next edit, move or opening.
+  bool OnTick();
+  // The one-minute tick: the update check and the usage report.
+  void OnOnlineTick();
+  // The bar became the active window.
+  void OnActivated();
+  // The user closed a dialog.
+  void OnDialogClosed(Dialog dialog);
+  // A second start or the hotkey: the bar comes to the front; with
+  // `toggle`, a bar in front goes away instead.
+  void Summon(bool toggle);
+  // The help screen's buttons: "ReadMe.txt" or "Changelog.txt".
+  void OpenDocument(const std::string& name);
+
+  // The key combination tv.ini's Hotkey names (the default when it names
+  // none), or nothing for "none". The program never writes the key.
+  std::optional<std::string> HotkeyName(const std::string& defaultName) const;
+  // The hotkey could not be had: the box says why.
+  void TellHotkeyFailed(const std::string& why);
+
+  const SettingsState& Settings() const { return settings_; }
+  const CommandHistory& History() const { return history_; }
+  bool IsOpen(Dialog dialog) const { return open_[static_cast<int>(dialog)]; }
+  // The models of the editor and the options opened last (a closing window
+  // may still show them); null before the first opening.
+  EditorModel* Editor() { return editor_.get(); }
+  OptionsModel* Options() { return options_.get(); }
+
+ private:
+  void Submit();
+  // Tab: puts the first candidate in place of the word before the caret; a
+  // Tab right after shows the next one.
+  void CompleteWord();
+  void CarryOut(const Command& command);
+  // Records the box text in the history and empties the box.
+  void Record();
+  void RollOutForm(Dialog dialog);
+  void RunFirstRunSetUp();
+  void PlaceBar(int corner);
+  void ShowStatus(const std::string& text);
+  void SetText(const std::string& text);
+  void SelectAll();
+  // The quickcommand table, once loaded: waits for the load under way, or
+  // loads files.cfg now if none is.
+  QuickcommandTable& Table();
+  void TellSaveFailed(Owner owner, const std::string& error);
+  std::string Folder(const std::string& folder) const;
+  std::string IniPath() const;
+  std::string QuickcommandPath() const;
+
+  System system_;
+  View& view_;
+  SettingsState settings_;
+  QuickcommandTable quickcommands_;
+  bool quickcommandsLoaded_ = false;
+  std::future<QuickcommandTable> loading_;
+  CommandHistory history_;
+  // The line being entered was carried out (or F1, F2 or F3 was pressed):
+  // the next submit shows no status text.
+  bool commandHandled_ = false;
+  std::string statusMessage_;
+  double lastEditTime_ = 0;
+  // Tab's candidates for the word between `before` and `after`, and the
+  // line that shows the current one; a Tab while the box still shows it
+  // takes the next.
+  struct WordCompletion {
+    std::vector<std::string> candidates;
+    std::size_t index = 0;
+    std::string before;
+    std::string after;
+    std::string shown;
+  } wordCompletion_;
+  std::optional<std::vector<std::string>> programs_;
+  bool open_[4] = {};
+  std::unique_ptr<EditorModel> editor_;
+  std::unique_ptr<OptionsModel> options_;
+  std::unique_ptr<HttpClient> http_;
+  std::unique_ptr<OnlineServices> online_;
+};
+
+}  // namespace tarvolin::bar

@@ -1,0 +1,497 @@
+// The bar's rules without any window: a view that records what it is told
+// and answers message boxes from a list, a clock the test sets, a shell that
+// records what it was asked to start, and real files in a temporary folder
+// mapped as drive C.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "bar/rules.h"
+#include "support/temp_folder.h"
+#include "sys/posix/ini_store.h"
+#include "sys/posix/posix_filesystem.h"
+
+namespace tarvolin::bar {
+namespace {
+
+using Strings = std::vector<std::string>;
+// What a shell was asked to open or start, and the folder it starts in.
+using Calls = std::vector<std::pair<std::string, std::string>>;
+
+struct RecordingShell : sys::Shell {
+  std::string Open(const std::string& target, const std::string& folder) override {
+    calls.emplace_back(target, folder);
+    return failure;
+  }
+  std::string Start(const std::string& program, const std::vector<std::string>& arguments,
+                    const std::string& folder) override {
+    std::string line = program;
+    for (const std::string& argument : arguments) {
+      line += "|" + argument;
+    }
+    calls.emplace_back(line, folder);
+    return failure;
+  }
+  std::vector<std::string> FailedOpenings() override { return std::exchange(failed, {}); }
+  bool Watching() const override { return watching; }
+  Calls calls;
+  std::string failure;
+  std::vector<std::string> failed;
+  bool watching = false;
+};
+
+// A text box as the toolkits have it (positions in UTF-16 units), a bar
+// window, and a log of everything else the rules ask for.
+class FakeView : public View {
+ public:
+  BarRules* rules = nullptr;
+  std::string text;
+  int selectionStart = 0;
+  int selectionLength = 0;
+  int caret = 0;
+  Point place{-1, -1};
+  bool shown = false;
+  bool inFront = false;
+  bool hasTray = true;
+  Strings log;
+  // Answers for message boxes and the file dialog, in order; "" once
+  // none is left.
+  std::deque<std::string> answers;
+  Strings asked;
+
+  // What the user types: the text changes, and the rules hear of it.
+  void Type(const std::string& typed, int caretAt = -1) {
+    text = typed;
+    selectionLength = 0;
+    caret = caretAt < 0 ? Units(typed) : caretAt;
+    rules->OnEdit();
+  }
+  std::string Selected() const {
+    // Enough for the texts these tests select: ASCII, or all of it.
+    return selectionLength == Units(text) ? text
+                                          : text.substr(static_cast<std::size_t>(selectionStart),
+                                                        static_cast<std::size_t>(selectionLength));
+  }
+  static int Units(const std::string& s) {
+    int units = 0;
+    for (const char c : s) {
+      const auto byte = static_cast<unsigned char>(c);
+      units += (byte & 0xC0) == 0x80 ? 0 : byte >= 0xF0 ? 2 : 1;
+    }
+    return units;
+  }
+  Strings Log() { return std::exchange(log, {}); }
+
+  std::string Text() const override { return text; }
+  void SetText(const std::string& replaced) override {
+    if (replaced != text) {
+      Type(replaced);
+    }
+  }
+  int SelectionLength() const override { return selectionLength; }
+  void Select(int start, int length) override {
+    selectionStart = start;
+    selectionLength = length;
+  }
+  int Caret() const override { return caret; }
+  void SetCaret(int position) override {
+    caret = position;
+    selectionLength = 0;
+  }
+  void FocusBox() override {}
+  Metrics Measure() const override { return {{250, 19}, {1024, 768}, 15.0f}; }
+  void MoveBar(Point to) override { place = to; }
+  void ShowBar(bool activate) override {
+    shown = true;
+    log.push_back(activate ? "show in front" : "show");
+  }
+  bool BarInFront() const override { return shown && inFront; }
+  bool ToTray() override {
+    if (hasTray) {
+      shown = false;
+      log.push_back("to tray");
+    }
+    return hasTray;
+  }
+  void HideBar() override {
+    shown = false;
+    log.push_back("hide");
+  }
+  void Restore() override {
+    shown = true;
+    log.push_back("restore");
+  }
+  void RollOut(Dialog dialog, int corner) override {
+    static const char* const kNames[] = {"help", "editor", "options", "hidden"};
+    log.push_back(std::string("roll out ") + kNames[static_cast<int>(dialog)] + " " +
+                  std::to_string(corner));
+  }
+  void ReturnFocusToBar() override { log.push_back("focus to bar"); }
+  void KeepTicking() override {}
+  void EndProcess() override { log.push_back("end"); }
+  std::string Answer(Owner owner, const std::string& question) {
+    std::string answer;
+    if (!answers.empty()) {
+      answer = answers.front();
+      answers.pop_front();
+    }
+    asked.push_back((owner ? "dialog: " : "bar: ") + question + " -> " + answer);
+    return answer;
+  }
+  void Inform(Owner owner, const std::string& message) override { Answer(owner, message); }
+  bool AskYesNo(Owner owner, const std::string& question) override {
+    return Answer(owner, question) == "yes";
+  }
+  std::string OpenFile(Owner owner, const std::string& start) override {
+    return Answer(owner, "open file at " + start);
+  }
+};
+
+class BarTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    temp_.Write("c/Games/run.exe", "");
+    files_.SetDriveMap({{'c', temp_ / "c"}});
+  }
+
+  // Starts the rules with these quickcommands and, unless `settings` is
+  // null, a tv.ini with these further lines.
+  void Start(const std::string& quickcommands = "", const char* settings = "") {
+    temp_.Write("prog/files.cfg", quickcommands);
+    if (settings != nullptr) {
+      temp_.Write("prog/tv.ini",
+                  "[Tarvolin]\r\nloca=4\r\nCaseSensitive=0\r\nAutoUpdate=0\r\n"
+                  "WebExtensions=com,org\r\n" +
+                      std::string(settings));
+    }
+    rules_ =
+        std::make_unique<BarRules>(System{files_, profile_, shell_, "", work_, "", nullptr,
+                                          [this] { return now_; }, [this] { return programs_; }},
+                                   view_);
+    view_.rules = rules_.get();
+    rules_->Start();
+  }
+  void Press(Key key) { rules_->OnKey(key); }
+  void Run(const std::string& line) {
+    view_.Type(line);
+    Press(Key::kEnter);
+  }
+  // The box shows this text, all of it selected.
+  void ExpectStatus(const std::string& text) {
+    EXPECT_EQ(view_.text, text);
+    EXPECT_EQ(view_.selectionStart, 0);
+    EXPECT_EQ(view_.selectionLength, FakeView::Units(text)) << text;
+  }
+  Calls Opened() { return std::exchange(shell_.calls, {}); }
+  Strings Asked() { return std::exchange(view_.asked, {}); }
+
+  testing::TempFolder temp_;
+  sys::PosixFileSystem files_{temp_ / "prog"};
+  sys::IniStore profile_;
+  RecordingShell shell_;
+  FakeView view_;
+  std::string work_ = temp_ / "work";
+  double now_ = 100;
+  Strings programs_;
+  std::unique_ptr<BarRules> rules_;
+};
+
+// Enter: a quickcommand before the line itself; the line trimmed; what
+// failed to start told and left in the box; a line too long refused whole.
+TEST_F(BarTest, EnterRunsTheQuickcommandFirstThenTheLineOrSaysWhyNot) {
+  Start("www.y.org\r\nwww.x.org\r\nc:\\games\\run.exe\r\nplay\r\nc:\\nowhere\\y\r\nquit\r\n");
+  EXPECT_EQ(view_.Log(), (Strings{"show in front"}));
+  EXPECT_EQ(view_.place, (Point{774, 717}));
+  view_.Type("");
+  Press(Key::kEnter);
+  EXPECT_EQ(view_.text, "");
+  Run("  frobnicate  ");
+  ExpectStatus("Unknown command (F1 for help)");
+  Run("Unknown command (F1 for help)");
+  ExpectStatus("Unknown command (F1 for help)");
+  // A quickcommand named like a web address runs its own target only.
+  Run("WWW.X.ORG");
+  Run("PLAY");
+  Run("C:\\GAMES\\Run.exe");
+  EXPECT_EQ(view_.text, "");
+  EXPECT_EQ(Opened(), (Calls{{"www.y.org", work_},
+                             {"c:\\games\\run.exe", "c:\\games\\"},
+                             {"c:\\games\\run.exe", "c:\\games\\"}}));
+  EXPECT_EQ(rules_->History().entries, (Strings{"C:\\GAMES\\Run.exe", "PLAY", "WWW.X.ORG"}));
+  Run("c:\\games\\missing.exe");
+  ExpectStatus("-::File not found::-");
+
+  // What fails to start is told, and the line stays.
+  shell_.failure = "c:\\games\\run.exe: Exec format error";
+  Run("c:\\games\\run.exe");
+  ExpectStatus("c:\\games\\run.exe");
+  EXPECT_EQ(Asked(), (Strings{"bar: c:\\games\\run.exe: Exec format error -> "}));
+  EXPECT_EQ(rules_->History().entries.front(), "C:\\GAMES\\Run.exe");
+  shell_.failure.clear();
+  Opened();
+
+  // The longest line runs; one character more is refused whole, never cut.
+  // Characters count, not bytes.
+  std::string longest = "www.x.org/";
+  while (FakeView::Units(longest) < kMaxLineLength) {
+    longest += "\xC3\xA4";
+  }
+  Run(longest);
+  EXPECT_EQ(view_.text, "");
+  Run(longest + "x");
+  ExpectStatus("-::Line too long::-");
+  EXPECT_EQ(Opened().size(), 1u);
+
+  // After F1 an unknown word stays, selected, without a status text; the
+  // submit after that shows the status again.
+  Press(Key::kF1);
+  EXPECT_EQ(view_.Log(), (Strings{"roll out help 4"}));
+  Run("frobnicate");
+  ExpectStatus("frobnicate");
+  Press(Key::kEnter);
+  ExpectStatus("Unknown command (F1 for help)");
+  // F10 ends the program, and so does a quickcommand named quit whose
+  // target cannot run.
+  Press(Key::kF10);
+  Run("quit");
+  EXPECT_EQ(view_.Log(), (Strings{"end", "end"}));
+}
+
+// Down goes to older lines and stops at the oldest, Up to newer ones and
+// then to an empty box; each shows its line selected. A pause after an edit
+// completes the line from them, unless text is selected.
+TEST_F(BarTest, HistoryKeysAndCompletionAfterAPause) {
+  Start();
+  Run("www.a.org");
+  Run("notepad.com");
+  const std::pair<Key, const char*> keys[] = {{Key::kDown, "notepad.com"},
+                                              {Key::kDown, "www.a.org"},
+                                              {Key::kDown, "www.a.org"},
+                                              {Key::kUp, "notepad.com"},
+                                              {Key::kUp, ""}};
+  for (const auto& [key, shown] : keys) {
+    Press(key);
+    ExpectStatus(shown);
+  }
+  view_.Type("no");
+  now_ += 0.75;
+  EXPECT_TRUE(rules_->OnTick());
+  EXPECT_EQ(view_.text, "no");
+  now_ += 0.01;
+  rules_->OnTick();
+  EXPECT_EQ(view_.text, "notepad.com");
+  EXPECT_EQ(view_.Selected(), "tepad.com");
+  // Selected text is never completed; past midnight the clock starts again
+  // and no pause is counted until the next edit.
+  view_.Type("www");
+  view_.Select(0, 3);
+  now_ += 5;
+  rules_->OnTick();
+  EXPECT_EQ(view_.text, "www");
+  view_.Type("www");
+  now_ = 0.5;
+  rules_->OnTick();
+  EXPECT_EQ(view_.text, "www");
+  // With nothing left to do the tick may stop; an opener still to be
+  // watched keeps it going, and an opening that failed later is told.
+  now_ = 10;
+  view_.Type("");
+  now_ = 11;
+  EXPECT_FALSE(rules_->OnTick());
+  shell_.watching = true;
+  shell_.failed = {"The desktop's opener could not open http://www.a.org."};
+  EXPECT_TRUE(rules_->OnTick());
+  EXPECT_EQ(Asked(), (Strings{"bar: The desktop's opener could not open http://www.a.org. -> "}));
+}
+
+// Tab puts a candidate in place of the word before the caret, the next Tab
+// the next one: quickcommands first, then programs, then entries of a
+// folder. A caret right before a word completes nothing.
+TEST_F(BarTest, TabCompletesTheWordBeforeTheCaret) {
+  Start("www.x.org\r\nplay\r\nwww.y.org\r\nplan\r\n");
+  programs_ = {"cdrecord", "plasma"};
+  view_.Type("\xC3\xA4 pl x", 4);
+  for (const char* shown :
+       {"\xC3\xA4 play x", "\xC3\xA4 plan x", "\xC3\xA4 plasma x", "\xC3\xA4 play x"}) {
+    Press(Key::kTab);
+    EXPECT_EQ(view_.text, shown);
+    EXPECT_EQ(view_.caret, FakeView::Units(view_.text) - 2);
+  }
+  view_.Type("ab cd", 0);
+  Press(Key::kTab);
+  EXPECT_EQ(view_.text, "ab cd");
+  view_.Type("ab cd");
+  Press(Key::kTab);
+  EXPECT_EQ(view_.text, "ab cdrecord");
+  view_.Type("c:\\ga");
+  Press(Key::kTab);
+  EXPECT_EQ(view_.text, "c:\\Games\\");
+}
+
+// F2 takes the bar's text into the editor, then empties the box; F3 records
+// the box (an empty one too) before the options open. The editor asks about
+// every stored name or target in turn; each Yes applies, and a No to the
+// last keeps the typed texts. Closing saves.
+TEST_F(BarTest, TheEditorTakesTheBarTextAsksInRowOrderAndSavesWhenItCloses) {
+  Start("c:\\games\\run.exe\r\nplay\r\nwww.x.org\r\nx\r\n");
+  view_.Log();
+  view_.Type("Unknown command (F1 for help)");
+  Press(Key::kF2);
+  EXPECT_EQ(rules_->Editor()->FirstTarget(), "");
+  EXPECT_FALSE(rules_->Editor()->NameFirst());
+  EXPECT_EQ(view_.Log(), (Strings{"roll out editor 4"}));
+  rules_->OnDialogClosed(Dialog::kEditor);
+  EXPECT_EQ(view_.Log(), (Strings{"show", "focus to bar"}));
+  view_.Type("c:\\games\\run.exe");
+  Press(Key::kF2);
+  EditorModel& editor = *rules_->Editor();
+  EXPECT_EQ(editor.FirstTarget(), "c:\\games\\run.exe");
+  EXPECT_TRUE(editor.NameFirst());
+  EXPECT_EQ(view_.text, "");
+  EXPECT_TRUE(rules_->IsOpen(Dialog::kEditor));
+
+  // Browse: a drive path; cancelled, the last choice again.
+  view_.answers = {temp_ / "c/Games/run.exe", ""};
+  EXPECT_EQ(editor.Browse(), "C:\\Games\\run.exe");
+  EXPECT_EQ(editor.Browse(), "C:\\Games\\run.exe");
+  Asked();
+  view_.answers = {"no", "yes", "", "", "no"};
+  EXPECT_TRUE(editor.Add("www.x.org", "play"));
+  EXPECT_FALSE(editor.Add("c:\\nowhere\\x.txt", "y") || editor.Add("www.z.org", "") ||
+               editor.Add("www.x.org", "z"));
+  EXPECT_EQ(Asked(),
+            (Strings{"dialog: 'play'already exists.\rChange file to: www.x.org ??? -> no",
+                     "dialog: 'www.x.org'already exists.\rChange Quickcommand to: play ??? -> yes",
+                     "dialog: 'c:\\nowhere\\x.txt'\ris not a valid command. -> ",
+                     "dialog: You must type a quickcommand for the file -> ",
+                     "dialog: 'www.x.org'already exists.\rChange Quickcommand to: z ??? -> no"}));
+  EXPECT_TRUE(editor.Add("www.z.org", "z"));
+  EXPECT_EQ(editor.Rows(), 3u);
+  EXPECT_EQ(editor.Row(1).Name, "play");
+  // Once every row is gone, an added pair is the only one.
+  for (int row = 2; row >= 0; --row) {
+    editor.Remove(static_cast<std::size_t>(row));
+  }
+  EXPECT_TRUE(editor.Add("www.y.org", "y"));
+  rules_->OnDialogClosed(Dialog::kEditor);
+  EXPECT_EQ(temp_.Read("prog/files.cfg"), "www.y.org\r\ny\r\n");
+  EXPECT_EQ(view_.Log(), (Strings{"roll out editor 4", "show", "focus to bar"}));
+
+  // An editor that cannot save says so, and the table stays as edited.
+  Press(Key::kF2);
+  rules_->Editor()->Add("www.z.org", "z");
+  std::filesystem::remove(temp_ / "prog/files.cfg");
+  std::filesystem::create_directory(temp_ / "prog/files.cfg");
+  rules_->OnDialogClosed(Dialog::kEditor);
+  ASSERT_EQ(view_.asked.size(), 1u);
+  EXPECT_EQ(view_.asked[0].rfind("dialog: The quickcommands could not be saved to files.cfg", 0),
+            0u);
+  Run("z");
+  EXPECT_EQ(Opened(), (Calls{{"www.z.org", work_}}));
+
+  view_.Type("");
+  Press(Key::kF3);
+  EXPECT_EQ(rules_->History().entries.front(), "");
+}
+
+// Without tv.ini the first run writes it, says so in the box and opens the
+// editor with that text as its target; the bar does not take the focus
+// from it. A tv.ini that cannot be written is told, never called saved.
+TEST_F(BarTest, TheFirstRunSavesTheSettingsAndOpensTheEditor) {
+  Start("", nullptr);
+  EXPECT_EQ(view_.Log(), (Strings{"show", "roll out editor 4", "show"}));
+  EXPECT_NE(temp_.Read("prog/tv.ini").find("loca= 4"), std::string::npos);
+  EXPECT_EQ(rules_->Editor()->FirstTarget(), "Settings Saved...");
+  EXPECT_EQ(view_.Selected(), "Settings Saved...");
+
+  std::filesystem::remove(temp_ / "prog/tv.ini");
+  temp_.Write("prog/tv.ini/x", "");
+  Start("", nullptr);
+  rules_->OnDialogClosed(Dialog::kEditor);
+  Press(Key::kF3);
+  rules_->OnDialogClosed(Dialog::kOptions);
+  const std::string told = "bar: The settings could not be saved to " + temp_ / "prog/tv.ini";
+  ASSERT_EQ(view_.asked.size(), 2u);
+  EXPECT_EQ(view_.asked[0].rfind(told, 0), 0u) << view_.asked[0];
+  EXPECT_EQ(view_.asked[1].rfind(told, 0), 0u) << view_.asked[1];
+  EXPECT_NE(view_.text, "Settings Saved...");
+}
+
+// The options: a corner clicked moves the bar at once (the top corners by
+// the dialog's own rule) and case sensitivity counts at once; the rest
+// counts when they close, which writes tv.ini and says so.
+TEST_F(BarTest, TheOptionsMoveTheBarAndSaveWhenTheyClose) {
+  Start("www.x.org\r\nxq\r\n", "");
+  view_.Log();
+  Run("options");
+  EXPECT_EQ(view_.Log(), (Strings{"roll out options 4"}));
+  OptionsModel& options = *rules_->Options();
+  EXPECT_EQ(options.Corner(), 4);
+  EXPECT_EQ(options.webExtensionText, "com,org");
+  options.PickCorner(1);
+  EXPECT_EQ(view_.place, (Point{0, -2}));
+  rules_->OnTick();
+  EXPECT_EQ(view_.place, (Point{0, 0}));
+  options.SetCaseSensitive(true);
+  Run("XQ");
+  ExpectStatus("Unknown command (F1 for help)");
+  options.autoUpdate = true;
+  options.webExtensionText = "com,org,";
+  EXPECT_FALSE(rules_->Settings().AutoUpdate);
+  rules_->OnDialogClosed(Dialog::kOptions);
+  ExpectStatus("Settings Saved...");
+  EXPECT_TRUE(rules_->Settings().AutoUpdate);
+  EXPECT_EQ(rules_->Settings().WebExtensionList, (Strings{".com", ".org,"}));
+  EXPECT_NE(temp_.Read("prog/tv.ini").find("loca= 1\r\nCaseSensitive= 1\r\nAutoUpdate= 1\r\n"),
+            std::string::npos);
+  EXPECT_EQ(view_.Log(), (Strings{"focus to bar"}));
+}
+
+// Escape and --toggle hide a bar in front behind its tray icon, or without
+// a notification area Escape leaves it and --toggle hides it; a summon
+// brings it back. The hotkey is tv.ini's, the default, or none.
+TEST_F(BarTest, SummonsTrayAndHotkey) {
+  Start("", "Hotkey=  Super+R \r\n");
+  view_.Log();
+  view_.inFront = true;
+  rules_->Summon(true);
+  rules_->Summon(true);
+  rules_->Summon(false);
+  view_.hasTray = false;
+  Press(Key::kEscape);
+  rules_->Summon(true);
+  EXPECT_EQ(view_.Log(), (Strings{"to tray", "restore", "restore", "hide"}));
+  EXPECT_EQ(rules_->HotkeyName("Ctrl+Alt+Space"), "Super+R");
+  rules_->TellHotkeyFailed("Super+R is taken by another program");
+  ExpectStatus("Hotkey: Super+R is taken by another program");
+  temp_.Write("prog/tv.ini", "[Tarvolin]\r\nHotkey=NONE\r\n");
+  EXPECT_EQ(rules_->HotkeyName("Ctrl+Alt+Space"), std::nullopt);
+  temp_.Write("prog/tv.ini", "[Tarvolin]\r\nloca=4\r\n");
+  EXPECT_EQ(rules_->HotkeyName("Ctrl+Alt+Space"), "Ctrl+Alt+Space");
+}
+
+// The table is read on a thread once the bar is on screen; a line entered
+// while it is read waits for it. The help's documents open from their
+// folder, and one that cannot is told over the help.
+TEST_F(BarTest, TheTableLoadsInTheBackgroundAndTheHelpOpensDocuments) {
+  std::string records;
+  for (int i = 0; i < 20000; ++i) {
+    records += "www.site" + std::to_string(i) + ".org\r\nw" + std::to_string(i) + "\r\n";
+  }
+  Start(records);
+  rules_->OnShown();
+  Run("W19999");
+  EXPECT_EQ(Opened(), (Calls{{"www.site19999.org", work_}}));
+  shell_.failure = "no viewer";
+  rules_->OpenDocument("ReadMe.txt");
+  EXPECT_EQ(Opened(), (Calls{{temp_ / "prog/ReadMe.txt", work_}}));
+  EXPECT_EQ(Asked(), (Strings{"dialog: no viewer -> "}));
+}
+
+}  // namespace
+}  // namespace tarvolin::bar
