@@ -405,6 +405,7 @@ TEST_F(BarTest, TheEditorTakesTheBarTextAsksInRowOrderAndSavesWhenItCloses) {
 TEST_F(BarTest, TheFirstRunSavesTheSettingsAndOpensTheEditor) {
   Start("", nullptr);
   EXPECT_EQ(view_.Log(), (Strings{"show", "roll out editor 4", "show"}));
+  ASSERT_TRUE(rules_->IsOpen(Dialog::kEditor));
   EXPECT_NE(temp_.Read("prog/tv.ini").find("loca= 4"), std::string::npos);
   EXPECT_EQ(rules_->Editor()->FirstTarget(), "Settings Saved...");
   EXPECT_EQ(view_.Selected(), "Settings Saved...");

@@ -258,10 +258,7 @@ std::vector<std::string> TabCandidates(const std::string& word,
       const bool match = drive ? sys::LowerAscii(entry).rfind(sys::LowerAscii(begun), 0) == 0
                                : entry.rfind(begun, 0) == 0;
       if (match && (entry.front() != '.' || begun.rfind('.', 0) == 0)) {
-        const bool isFolder = !files
-                                   .FirstMatchingEntry(listed + entry + (drive ? "\\" : "/"),
-                                                       sys::kAttrDirectory | sys::kAttrHidden)
-                                   .empty();
+        const bool isFolder = files.WhatIsHere(listed + entry) == sys::EntryKind::kFolder;
         candidates.push_back(folder + entry + (isFolder ? (drive ? "\\" : "/") : ""));
       }
     }
