@@ -28,4 +28,11 @@ else()
   # One Wine prefix for the whole suite, and its cross build takes both
   # cores while it compiles.
   set_tests_properties(windows_suite PROPERTIES LABELS windows TIMEOUT 900 PROCESSORS 2)
+  # The program itself under Wine on a display of its own, once the suite
+  # has built it.
+  add_test(NAME windows_e2e
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/display --tray
+                   ${PROJECT_SOURCE_DIR}/tests/windows/e2e.sh ${CMAKE_BINARY_DIR}/windows/bin)
+  set_tests_properties(windows_e2e PROPERTIES LABELS "windows;e2e" TIMEOUT 300
+                       DEPENDS windows_suite)
 endif()

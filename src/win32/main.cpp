@@ -1,0 +1,139 @@
+// tarvolin.exe: the bar on Windows. One bar per user session: a second
+// start hands its request to the running bar and ends.
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core/version.h"
+#include "sys/environment.h"
+#include "sys/windows/windows_filesystem.h"
+#include "sys/windows/windows_profile.h"
+#include "sys/windows/windows_shell.h"
+#include "win32/bar_window.h"
+#include "win32/wide.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: tarvolin [--show | --toggle | --help | --version]\n"
+    "Starts the command bar, or brings the running one to the front.\n"
+    "  --show     bring the running bar to the front (the default)\n"
+    "  --toggle   hide the running bar when it is in front, else bring it back\n"
+    "  --help     show this text\n"
+    "  --version  show the program's version\n";
+
+// Text for the console the program was started from, if any.
+void Print(FILE* stream, const std::string& text) {
+  if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
+    std::freopen("CONOUT$", "w", stream);
+  }
+  std::fputs(text.c_str(), stream);
+  std::fflush(stream);
+}
+
+// Each window knows its own screen's dots per inch (Windows 10); earlier
+// systems scale to the primary screen.
+void BeDpiAware() {
+  using SetContext = BOOL(WINAPI*)(HANDLE);
+  const auto setContext = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"user32"), "SetProcessDpiAwarenessContext")));
+  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+  if (setContext == nullptr || !setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)))) {
+    ::SetProcessDPIAware();
+  }
+}
+
+// Hands the request to the running bar, waiting a few seconds for one that
+// is still starting. False when none answered.
+bool SendToRunningBar(const std::string& request) {
+  for (int attempt = 0; attempt < 60; ++attempt) {
+    if (HWND bar = ::FindWindowW(tarvolin::win32::kBarClass, nullptr)) {
+      DWORD process = 0;
+      ::GetWindowThreadProcessId(bar, &process);
+      // The bar may then take the foreground from whatever has it.
+      ::AllowSetForegroundWindow(process);
+      COPYDATASTRUCT data{tarvolin::win32::kRequestData, static_cast<DWORD>(request.size()),
+                          const_cast<char*>(request.data())};
+      DWORD_PTR answer = 0;
+      if (::SendMessageTimeoutW(bar, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                SMTO_ABORTIFHUNG, 5000, &answer) != 0 &&
+          answer == TRUE) {
+        return true;
+      }
+    }
+    ::Sleep(50);
+  }
+  return false;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  int argc = 0;
+  LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+  std::string request = "show";
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = tarvolin::win32::Utf8(argv[i]);
+    if (argument == "--help" || argument == "-h" || argument == "/?") {
+      Print(stdout, kUsage);
+      return 0;
+    }
+    if (argument == "--version") {
+      const auto& version = tarvolin::kProgramVersion;
+      Print(stdout, "tarvolin " + std::to_string(version.Major) + "." +
+                        std::to_string(version.Minor) + "." + std::to_string(version.Revision) +
+                        "\n");
+      return 0;
+    }
+    if (argument == "--toggle" || argument == "--show") {
+      request = argument.substr(2);
+    } else {
+      Print(stderr, "tarvolin: unknown option " + argument + "\n" + kUsage);
+      return 2;
+    }
+  }
+  ::LocalFree(argv);
+
+  // One bar per user session: the mutex lives as long as this process.
+  ::CreateMutexW(nullptr, FALSE, L"Local\\Tarvolin.CommandBar");
+  if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+    if (SendToRunningBar(request)) {
+      return 0;
+    }
+    Print(stderr, "tarvolin: another bar is running but does not answer\n");
+    return 1;
+  }
+
+  BeDpiAware();
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+  ::InitCommonControlsEx(&controls);
+
+  tarvolin::sys::WindowsFileSystem files(tarvolin::sys::WindowsFileSystem::ExecutableFolder());
+  tarvolin::sys::WindowsProfileStore profile;
+  tarvolin::sys::WindowsShell shell;
+  const std::string programFolder = files.ProgramFolder();
+  const std::string settingsFolder = tarvolin::sys::SettingsFolder(programFolder);
+  // A portable copy starts commands in its own folder, an installed one in
+  // the user's profile. The process stays there too, where nothing but the
+  // file dialog would show it.
+  const std::string workFolder =
+      settingsFolder == programFolder ? programFolder : tarvolin::sys::HomeFolder();
+  ::SetCurrentDirectoryW(tarvolin::win32::Wide(workFolder).c_str());
+
+  tarvolin::win32::BarWindow bar(
+      instance, {files, profile, shell, settingsFolder, workFolder, programFolder});
+  bar.Start();
+  MSG message;
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (!bar.DialogMessage(message)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# The Windows program end to end: the real tarvolin.exe under Wine, on the
+# display tests/display gives (Xvfb, openbox, trayer), in a Wine prefix and
+# a portable program folder of its own, driven with xdotool as a person
+# would; the bar's text is read through the clipboard, which Wine shares.
+#
+#   tests/display --tray tests/windows/e2e.sh BUILD_FOLDER/bin
+set -u
+[ $# -eq 1 ] || { echo "usage: $0 WINDOWS_BIN_FOLDER" >&2; exit 2; }
+bin=$(cd "$1" && pwd)
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo "$(dirname "$wine")/wineserver")
+work=$(mktemp -d "${TMPDIR:-/tmp}/tarvolin-wine-e2e.XXXXXX")
+dir=$work/program
+failures=0
+
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+finish() {
+  "$wineserver" -k >/dev/null 2>&1
+  if [ "$failures" -eq 0 ]; then rm -rf "$work"; else echo "screenshots and logs: $work"; fi
+}
+trap finish EXIT
+fail() {
+  failures=$((failures + 1))
+  echo "FAIL: $*"
+  import -window root "$work/failure-$failures.png" 2>/dev/null
+}
+wait_until() {
+  local end=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$end" ] || return 1
+    sleep 0.1
+  done
+}
+not() { ! "$@"; }
+window() { xdotool search --name "^$1\$" 2>/dev/null | head -1; }
+mapped() {
+  local id
+  id=$(window "$1")
+  [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q IsViewable
+}
+focused() { [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "$1" ]; }
+# The bar's text once the program selected it all: copied to the clipboard.
+bar_text() {
+  printf '' | xclip -selection clipboard
+  xdotool key ctrl+c
+  sleep 0.3
+  xclip -o -selection clipboard 2>/dev/null
+}
+expect_bar() {
+  local shown
+  shown=$(bar_text)
+  [ "$shown" = "$1" ] || fail "the bar shows '$shown', not '$1' ($2)"
+}
+expect_focus() { wait_until 5 focused "$1" || fail "the focus is not in '$1' $2"; }
+processes() { pgrep -fc 'tarvolin\.exe' || true; }
+no_bar() { [ "$(processes)" = 0 ]; }
+
+"$wine" wineboot --init >/dev/null 2>&1
+"$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+
+# A portable program folder, with a program on a drive path for a
+# quickcommand: Z: is the root of the file system under Wine.
+mkdir -p "$dir/Games"
+cp "$bin/tarvolin.exe" "$bin/ReadMe.txt" "$bin/Changelog.txt" "$dir/"
+cp "$bin/start_marker.exe" "$dir/Games/"
+games="Z:$(printf '%s' "$dir/Games" | tr / '\\')"
+printf '[Tarvolin]\r\nloca=4\r\nCaseSensitive=0\r\nAutoUpdate=0\r\nWebExtensions=com,org\r\n' \
+  >"$dir/tv.ini"
+printf '%s\r\nmark\r\n' "$games\\start_marker.exe" >"$dir/files.cfg"
+
+(cd "$dir" && exec "$wine" ./tarvolin.exe >"$work/bar.log" 2>&1) &
+wait_until 30 mapped Tarvolin || { fail "the bar was not shown"; exit 1; }
+geometry=$(xwininfo -id "$(window Tarvolin)" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width/ {w=$NF} /Height/ {h=$NF} END {print x "," y " " w "x" h}')
+[ "$geometry" = "774,717 250x19" ] || fail "the bar stands at $geometry, not 774,717 250x19"
+expect_focus Tarvolin "at start"
+
+# A quickcommand starts its program in the program's own folder.
+xdotool type mark
+xdotool key Return
+wait_until 10 test -f "$dir/Games/start_marker.txt" || fail "the quickcommand started nothing"
+ran=$(head -1 "$dir/Games/start_marker.txt" 2>/dev/null | tr -d '\r')
+[ "${ran,,}" = "${games,,}" ] || fail "the program started in '$ran', not '$games'"
+xdotool type frobnicate
+xdotool key Return
+expect_bar "Unknown command (F1 for help)" "for an unknown word"
+
+# F1, F2 and F3 unroll their windows, which take the focus and give it back.
+xdotool key F1
+expect_focus "Tarvolin - Version 0.87 BETA" "after F1"
+xdotool key alt+F4
+expect_focus Tarvolin "after the help closed"
+
+xdotool key F2
+expect_focus "Edit Quickcommands" "after F2"
+# The target box first; the name box is the sixth stop of the Tab key.
+xdotool type www.x.org
+xdotool key Tab Tab Tab Tab Tab
+xdotool type x
+xdotool key Return Escape
+expect_focus Tarvolin "after the editor closed"
+expected=$(printf '%s\r\nmark\r\nwww.x.org\r\nx\r\n' "$games\\start_marker.exe")
+[ "$(cat "$dir/files.cfg")" = "$expected" ] || fail "files.cfg after the editor: $(od -c "$dir/files.cfg" | head -5)"
+
+xdotool key F3
+expect_focus Options "after F3"
+xdotool key alt+F4
+expect_focus Tarvolin "after the options closed"
+expect_bar "Settings Saved..." "after the options closed"
+
+# Escape hides the bar behind its icon; a click on the icon brings it back.
+xdotool key Escape
+wait_until 5 not mapped Tarvolin || fail "Escape did not hide the bar"
+icon=$(xwininfo -root -tree | awk '/"explorer.exe"/ && /20x22/ {print $1; exit}')
+if [ -z "$icon" ]; then
+  fail "no icon in the notification area"
+else
+  xdotool mousemove --window "$icon" 10 10 click 1
+  wait_until 5 mapped Tarvolin || fail "a click on the icon did not bring the bar back"
+  expect_focus Tarvolin "after the icon was clicked"
+fi
+
+# A second start hands over and ends; --toggle hides and shows.
+(cd "$dir" && "$wine" ./tarvolin.exe --toggle) || fail "--toggle failed"
+wait_until 5 not mapped Tarvolin || fail "--toggle did not hide the bar"
+(cd "$dir" && "$wine" ./tarvolin.exe --show) || fail "--show failed"
+wait_until 5 mapped Tarvolin || fail "--show did not bring the bar back"
+expect_focus Tarvolin "after --show"
+[ "$(processes)" = 1 ] || fail "$(processes) bars run after a second start"
+[ "$("$wine" "$dir/tarvolin.exe" --version | tr -d '\r')" = "tarvolin 0.8.7" ] || fail "--version"
+
+xdotool type quit
+xdotool key Return
+wait_until 10 no_bar || fail "quit did not end the program"
+
+[ "$failures" -eq 0 ] && echo "windows e2e: every check passed"
+exit $((failures > 0))
