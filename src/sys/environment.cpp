@@ -6,6 +6,8 @@
 #include <fstream>
 #include <string_view>
 
+#include "sys/text.h"
+
 #ifndef _WIN32
 #include <dirent.h>
 #include <sys/stat.h>
@@ -22,9 +24,30 @@ std::optional<std::string> Variable(const std::string& name) {
   return std::string(value);
 }
 
+namespace {
+
+// Where packages and installers put programs: never written, not even when
+// the user may (root, or an administrator).
+bool InstalledFolder(const std::string& folder) {
+#ifdef _WIN32
+  const std::string lowered = LowerAscii(folder);
+  for (const char* name : {"ProgramFiles", "ProgramW6432", "ProgramFiles(x86)"}) {
+    const std::string base = LowerAscii(Variable(name).value_or(""));
+    if (!base.empty() && (lowered == base || lowered.rfind(base + "\\", 0) == 0)) {
+      return true;
+    }
+  }
+  return false;
+#else
+  return folder == "/usr" || folder.rfind("/usr/", 0) == 0;
+#endif
+}
+
+}  // namespace
+
 std::string SettingsFolder(const std::string& programFolder) {
   namespace fs = std::filesystem;
-  const bool system = programFolder == "/usr" || programFolder.rfind("/usr/", 0) == 0;
+  const bool system = InstalledFolder(programFolder);
   if (!system && !programFolder.empty()) {
 #ifdef _WIN32
     // Only writing tells: access rights on Windows are not the permission

@@ -16,8 +16,9 @@ std::string HomeFolder();
 // Where tv.ini and files.cfg live: the program's folder when the user may
 // write there (a portable copy), else the user's configuration folder,
 // $XDG_CONFIG_HOME/tarvolin or ~/.config/tarvolin (%APPDATA%\Tarvolin on
-// Windows), created when missing. A folder under /usr, where packages put
-// programs, is never written, not even by root.
+// Windows), created when missing. A folder under /usr (on Windows, under
+// Program Files), where packages put programs, is never written, not even
+// by root.
 std::string SettingsFolder(const std::string& programFolder);
 
 // The program a bare name stands for: the first executable regular file of
