@@ -431,8 +431,11 @@ void BarWindow::Activate() {
 void BarWindow::ShowBar(bool activate) {
   if (activate) {
     Activate();
-  } else {
-    ::ShowWindow(bar_, SW_SHOWNOACTIVATE);
+  } else if (!::IsWindowVisible(bar_)) {
+    // Shown as any window is, active until a dialog takes over: under Wine
+    // a window first shown inactive stays outside the window manager's
+    // focus for good.
+    ::ShowWindow(bar_, SW_SHOW);
   }
 }
 

@@ -517,6 +517,18 @@ LRESULT CALLBACK ToolDialog::Proc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_COMMAND:
       self->OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
       return 0;
+    case WM_ACTIVATE:
+      // As dialog boxes do: the control that had the focus gets it back
+      // when the window is active again.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        if (HWND focus = ::GetFocus(); focus != nullptr && ::IsChild(window, focus)) {
+          self->lastFocus_ = focus;
+        }
+      } else if (HWND focus = self->lastFocus_ != nullptr ? self->lastFocus_ : self->FirstFocus()) {
+        ::SetFocus(focus);
+        return 0;
+      }
+      break;
     case WM_GETMINMAXINFO:
       // The window unrolls from a strip of its caption.
       reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.y = 1;
@@ -528,8 +540,9 @@ LRESULT CALLBACK ToolDialog::Proc(HWND window, UINT message, WPARAM wParam, LPAR
       if (self->OnMessage(message, wParam, lParam, &result)) {
         return result;
       }
-      return ::DefWindowProcW(window, message, wParam, lParam);
+      break;
   }
+  return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 std::unique_ptr<ToolDialog> MakeDialog(Dialog dialog, HINSTANCE instance, HFONT font, int dpi,

@@ -64,6 +64,7 @@ class ToolDialog {
   int clientHeight_;
   std::function<void()> closed_;
   bool closing_ = false;
+  HWND lastFocus_ = nullptr;
 };
 
 // Makes the dialog for `dialog`; its models come from the rules.
