@@ -46,14 +46,19 @@ struct Address {
   std::wstring target;  // path and query
 };
 
-// Every byte that may not stand in a request line as %XX; the fragment, which
-// is never sent, goes.
+// Every byte that may not stand in a request line as %XX, and so a % that
+// does not start one; the fragment, which is never sent, goes.
 std::string Escaped(const std::string& url) {
   static constexpr char kHex[] = "0123456789ABCDEF";
+  const std::string text = url.substr(0, url.find('#'));
   std::string escaped;
-  for (const char c : url.substr(0, url.find('#'))) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
     const auto byte = static_cast<unsigned char>(c);
-    if (byte <= 0x20 || byte >= 0x7F || std::strchr("\"<>\\^`{|}", c) != nullptr) {
+    const bool stray = c == '%' && (i + 2 >= text.size() ||
+                                    !std::isxdigit(static_cast<unsigned char>(text[i + 1])) ||
+                                    !std::isxdigit(static_cast<unsigned char>(text[i + 2])));
+    if (byte <= 0x20 || byte >= 0x7F || stray || std::strchr("\"<>\\^`{|}", c) != nullptr) {
       escaped += {'%', kHex[byte >> 4], kHex[byte & 15]};
     } else {
       escaped += c;
@@ -171,8 +176,9 @@ bool IsLocalIPv4(const unsigned char* a) {
 
 // A host that is only reachable from here or from the local network.
 bool IsLocal(std::wstring host) {
-  std::transform(host.begin(), host.end(), host.begin(),
-                 [](wchar_t c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; });
+  std::transform(host.begin(), host.end(), host.begin(), [](wchar_t c) {
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+  });
   const std::wstring suffix = L".localhost";
   if (host == L"localhost" ||
       (host.size() > suffix.size() &&
