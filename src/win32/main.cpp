@@ -7,9 +7,11 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "core/version.h"
+#include "online/winhttp_client.h"
 #include "sys/environment.h"
 #include "sys/windows/windows_filesystem.h"
 #include "sys/windows/windows_profile.h"
@@ -125,8 +127,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       settingsFolder == programFolder ? programFolder : tarvolin::sys::HomeFolder();
   ::SetCurrentDirectoryW(tarvolin::win32::Wide(workFolder).c_str());
 
-  tarvolin::win32::BarWindow bar(
-      instance, {files, profile, shell, settingsFolder, workFolder, programFolder});
+  // The HTTP client is made at the first online tick, on this thread, whose
+  // message loop below brings its answers.
+  tarvolin::win32::BarWindow bar(instance,
+                                 {files, profile, shell, settingsFolder, workFolder, programFolder,
+                                  [] { return std::make_unique<tarvolin::WinHttpClient>(); }});
   bar.Start();
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
