@@ -147,6 +147,39 @@ xdotool type quit
 xdotool key Return
 wait_until 10 no_bar || fail "quit did not end the program"
 
+# The update check, once a minute in the background: a higher version on
+# the server is offered, and Yes opens the download page in the desktop's
+# browser (Wine hands web addresses to xdg-open).
+mkdir -p "$work/server/prog/Tarvolin" "$work/path"
+printf '9.99' >"$work/server/prog/Tarvolin/version.txt"
+python3 -u -m http.server --bind 127.0.0.1 --directory "$work/server" 0 \
+  >"$work/server.out" 2>"$work/server.log" &
+server=$!
+wait_until 10 grep -q ' port ' "$work/server.out" || fail "the update server did not start"
+port=$(sed -n 's/.* port \([0-9]*\) .*/\1/p' "$work/server.out")
+printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$work/opened" >"$work/path/xdg-open"
+chmod +x "$work/path/xdg-open"
+printf '[Tarvolin]\r\nloca=4\r\nCaseSensitive=0\r\nAutoUpdate=1\r\nWebExtensions=com\r\nUpdateServer=http://127.0.0.1:%s/\r\n' \
+  "$port" >"$dir/tv.ini"
+(cd "$dir" && PATH="$work/path:$PATH" exec "$wine" ./tarvolin.exe >>"$work/bar.log" 2>&1) &
+wait_until 30 mapped Tarvolin || fail "the bar was not shown again"
+boxes() { [ "$(xdotool search --onlyvisible --name '^Tarvolin$' 2>/dev/null | wc -l)" -ge 2 ]; }
+wait_until 75 grep -q 'prog/Tarvolin/version.txt' "$work/server.log" || fail "the update server was not asked"
+if wait_until 10 boxes; then
+  sleep 0.5
+  xdotool key Return
+  wait_until 15 grep -qs "http://127.0.0.1:$port/prog/download.html" "$work/opened" ||
+    fail "Yes did not open the download page: $(cat "$work/opened" 2>/dev/null)"
+else
+  fail "no update offer was shown"
+fi
+grep -q 'prog/statsupdate.asp' "$work/server.log" || fail "no usage report"
+kill "$server"
+expect_focus Tarvolin "after the offer"
+xdotool type quit
+xdotool key Return
+wait_until 10 no_bar || fail "the bar did not end after the offer"
+
 # The installer, silently: the program into Program Files with a Start-menu
 # entry; installed, it keeps the user's files in %APPDATA%\Tarvolin; the
 # uninstaller removes the program and leaves them.
