@@ -17,14 +17,31 @@
 namespace tarvolin::sys {
 
 std::optional<std::string> Variable(const std::string& name) {
+  if (name.empty() || name.find('=') != std::string::npos) {
+    return std::nullopt;
+  }
+#ifdef _WIN32
+  const wchar_t* value = ::_wgetenv(ToWide(name).c_str());
+  if (value == nullptr) {
+    return std::nullopt;
+  }
+  return FromWide(value);
+#else
   const char* value = std::getenv(name.c_str());
-  if (value == nullptr || name.empty() || name.find('=') != std::string::npos) {
+  if (value == nullptr) {
     return std::nullopt;
   }
   return std::string(value);
+#endif
 }
 
 namespace {
+
+// Paths inside the program are UTF-8; a path made from a plain string would
+// read them in the system's code page on Windows.
+std::filesystem::path PathOf(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 // Where packages and installers put programs: never written, not even when
 // the user may (root, or an administrator).
@@ -52,7 +69,7 @@ std::string SettingsFolder(const std::string& programFolder) {
 #ifdef _WIN32
     // Only writing tells: access rights on Windows are not the permission
     // bits that the C library reports.
-    const fs::path probe = fs::path(programFolder) / ".tarvolin-write-test";
+    const fs::path probe = PathOf(programFolder) / ".tarvolin-write-test";
     if (std::ofstream(probe).is_open()) {
       std::error_code ec;
       fs::remove(probe, ec);
@@ -67,18 +84,19 @@ std::string SettingsFolder(const std::string& programFolder) {
 #endif
   }
 #ifdef _WIN32
-  const fs::path base = Variable("APPDATA").value_or(HomeFolder());
+  const fs::path base = PathOf(Variable("APPDATA").value_or(HomeFolder()));
   const fs::path folder = base / "Tarvolin";
 #else
   const std::string config = Variable("XDG_CONFIG_HOME").value_or("");
   // A relative XDG_CONFIG_HOME is invalid and ignored.
   const fs::path base =
-      !config.empty() && config[0] == '/' ? fs::path(config) : fs::path(HomeFolder()) / ".config";
+      !config.empty() && config[0] == '/' ? PathOf(config) : PathOf(HomeFolder()) / ".config";
   const fs::path folder = base / "tarvolin";
 #endif
   std::error_code ec;
   fs::create_directories(folder, ec);
-  return folder.string();
+  const std::u8string utf8 = folder.u8string();
+  return std::string(utf8.begin(), utf8.end());
 }
 
 #ifdef _WIN32

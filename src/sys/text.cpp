@@ -48,6 +48,27 @@ std::string Recode(const std::string& text, UINT from, UINT to) {
 std::string ToSystemText(const std::string& utf8) {
   return Recode(utf8, CP_UTF8, ::GetACP());
 }
+std::wstring ToWide(const std::string& utf8) {
+  if (utf8.empty()) {
+    return {};
+  }
+  const int length = static_cast<int>(utf8.size());
+  const int wideLength = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(wideLength > 0 ? wideLength : 0), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), wideLength);
+  return wide;
+}
+std::string FromWide(const std::wstring& wide) {
+  if (wide.empty()) {
+    return {};
+  }
+  const int length = static_cast<int>(wide.size());
+  const int utf8Length =
+      ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(utf8Length > 0 ? utf8Length : 0), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, utf8.data(), utf8Length, nullptr, nullptr);
+  return utf8;
+}
 std::string FromSystemText(const std::string& system) {
   return Recode(system, ::GetACP(), CP_UTF8);
 }

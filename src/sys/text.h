@@ -10,6 +10,12 @@ namespace tarvolin::sys {
 std::string ToSystemText(const std::string& utf8);
 std::string FromSystemText(const std::string& system);
 
+#ifdef _WIN32
+// The UTF-16 of the wide Win32 calls, and back.
+std::wstring ToWide(const std::string& utf8);
+std::string FromWide(const std::wstring& wide);
+#endif
+
 // Changes only the letters A to Z; every other byte, accented letters and
 // the bytes of multi-byte characters included, stays as it is.
 std::string LowerAscii(const std::string& s);

@@ -40,10 +40,10 @@ WindowsFileSystem::WindowsFileSystem(std::string programFolder)
     : programFolder_(std::move(programFolder)) {}
 
 std::string WindowsFileSystem::ExecutableFolder() {
-  std::string path(MAX_PATH, '\0');
+  std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD size = static_cast<DWORD>(path.size());
-    const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), size);
+    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), size);
     if (length == 0) {
       return {};
     }
@@ -53,40 +53,38 @@ std::string WindowsFileSystem::ExecutableFolder() {
     }
     path.resize(path.size() * 2);
   }
-  const std::size_t cut = path.find_last_of("\\/");
-  if (cut == std::string::npos) {
+  const std::size_t cut = path.find_last_of(L"\\/");
+  if (cut == std::wstring::npos) {
     return {};
   }
   // A drive root keeps its backslash: "C:" alone names the drive's current
   // folder, not its root.
-  const bool root = cut == 2 && path[1] == ':';
-  return FromSystemText(path.substr(0, root ? cut + 1 : cut));
+  const bool root = cut == 2 && path[1] == L':';
+  return FromWide(path.substr(0, root ? cut + 1 : cut));
 }
 
 std::string WindowsFileSystem::FirstMatchingEntry(const std::string& pattern, unsigned attributes) {
   if (!FitsACall(pattern)) {
     return {};
   }
-  // The separator is tested on the program's text: in a double-byte code
-  // page the last byte of a character may have the value of "\".
-  std::string query = ToSystemText(pattern);
+  std::wstring query = ToWide(pattern);
   if (IsSeparator(pattern.back())) {
-    query += '*';
+    query += L'*';
   }
-  WIN32_FIND_DATAA entry{};
-  const HANDLE search = ::FindFirstFileA(query.c_str(), &entry);
+  WIN32_FIND_DATAW entry{};
+  const HANDLE search = ::FindFirstFileW(query.c_str(), &entry);
   if (search == INVALID_HANDLE_VALUE) {
     return {};
   }
-  std::string name;
+  std::wstring name;
   do {
     if (PassesAttributes(entry.dwFileAttributes, attributes)) {
       name = entry.cFileName;
       break;
     }
-  } while (::FindNextFileA(search, &entry));
+  } while (::FindNextFileW(search, &entry));
   ::FindClose(search);
-  return FromSystemText(name);
+  return FromWide(name);
 }
 
 std::vector<std::string> WindowsFileSystem::ListFolder(const std::string& folder) const {
@@ -95,18 +93,18 @@ std::vector<std::string> WindowsFileSystem::ListFolder(const std::string& folder
     return names;
   }
   const bool separated = IsSeparator(folder.back());
-  WIN32_FIND_DATAA entry{};
+  WIN32_FIND_DATAW entry{};
   const HANDLE search =
-      ::FindFirstFileA(ToSystemText(folder + (separated ? "*" : "\\*")).c_str(), &entry);
+      ::FindFirstFileW(ToWide(folder + (separated ? "*" : "\\*")).c_str(), &entry);
   if (search == INVALID_HANDLE_VALUE) {
     return names;
   }
   do {
-    const std::string name = entry.cFileName;
-    if (name != "." && name != "..") {
-      names.push_back(FromSystemText(name));
+    const std::wstring name = entry.cFileName;
+    if (name != L"." && name != L"..") {
+      names.push_back(FromWide(name));
     }
-  } while (::FindNextFileA(search, &entry));
+  } while (::FindNextFileW(search, &entry));
   ::FindClose(search);
   std::sort(names.begin(), names.end());
   return names;
@@ -114,7 +112,7 @@ std::vector<std::string> WindowsFileSystem::ListFolder(const std::string& folder
 
 EntryKind WindowsFileSystem::WhatIsHere(const std::string& path) const {
   const DWORD attributes =
-      FitsACall(path) ? ::GetFileAttributesA(ToSystemText(path).c_str()) : INVALID_FILE_ATTRIBUTES;
+      FitsACall(path) ? ::GetFileAttributesW(ToWide(path).c_str()) : INVALID_FILE_ATTRIBUTES;
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     return EntryKind::kNothing;
   }

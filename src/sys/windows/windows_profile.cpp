@@ -8,17 +8,17 @@ namespace tarvolin::sys {
 
 std::string WindowsProfileStore::Read(const std::string& section, const std::string& key,
                                       const std::string& file) {
-  char buffer[kMaxProfileValueBytes + 1] = {};
-  const DWORD count =
-      ::GetPrivateProfileStringA(ToSystemText(section).c_str(), ToSystemText(key).c_str(), "",
-                                 buffer, sizeof buffer, ToSystemText(file).c_str());
-  return FromSystemText(std::string(buffer, count < sizeof buffer ? count : sizeof buffer - 1));
+  wchar_t buffer[kMaxProfileValueBytes + 1] = {};
+  constexpr DWORD kSize = sizeof buffer / sizeof buffer[0];
+  const DWORD count = ::GetPrivateProfileStringW(ToWide(section).c_str(), ToWide(key).c_str(), L"",
+                                                 buffer, kSize, ToWide(file).c_str());
+  return FromWide(std::wstring(buffer, count < kSize ? count : kSize - 1));
 }
 
 bool WindowsProfileStore::Write(const std::string& section, const std::string& key,
                                 const std::string& value, const std::string& file) {
-  return ::WritePrivateProfileStringA(ToSystemText(section).c_str(), ToSystemText(key).c_str(),
-                                      ToSystemText(value).c_str(), ToSystemText(file).c_str()) != 0;
+  return ::WritePrivateProfileStringW(ToWide(section).c_str(), ToWide(key).c_str(),
+                                      ToWide(value).c_str(), ToWide(file).c_str()) != 0;
 }
 
 }  // namespace tarvolin::sys

@@ -10,7 +10,7 @@ namespace tarvolin::sys {
 
 namespace {
 
-// ShellExecuteA gives a value above 32 on success.
+// ShellExecuteW gives a value above 32 on success.
 std::string Outcome(HINSTANCE result, const std::string& target) {
   const auto code = reinterpret_cast<INT_PTR>(result);
   return code > 32 ? std::string()
@@ -20,10 +20,9 @@ std::string Outcome(HINSTANCE result, const std::string& target) {
 }  // namespace
 
 std::string WindowsShell::Open(const std::string& target, const std::string& folder) {
-  return Outcome(
-      ::ShellExecuteA(nullptr, "Open", ToSystemText(target).c_str(), nullptr,
-                      folder.empty() ? nullptr : ToSystemText(folder).c_str(), SW_SHOWNORMAL),
-      target);
+  return Outcome(::ShellExecuteW(nullptr, L"Open", ToWide(target).c_str(), nullptr,
+                                 folder.empty() ? nullptr : ToWide(folder).c_str(), SW_SHOWNORMAL),
+                 target);
 }
 
 std::string WindowsShell::Start(const std::string& program,
@@ -36,9 +35,8 @@ std::string WindowsShell::Start(const std::string& program,
         argument.find_first_of(" \t") == std::string::npos ? argument : "\"" + argument + "\"";
   }
   return Outcome(
-      ::ShellExecuteA(nullptr, "Open", ToSystemText(program).c_str(),
-                      ToSystemText(parameters).c_str(),
-                      folder.empty() ? nullptr : ToSystemText(folder).c_str(), SW_SHOWNORMAL),
+      ::ShellExecuteW(nullptr, L"Open", ToWide(program).c_str(), ToWide(parameters).c_str(),
+                      folder.empty() ? nullptr : ToWide(folder).c_str(), SW_SHOWNORMAL),
       program);
 }
 
