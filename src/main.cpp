@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QFont>
 #include <QLibrary>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -28,6 +27,7 @@
 #include <dlfcn.h>
 
 #include "instance/instance.h"
+#include "instance/request_reader.h"
 #include "sys/posix/ini_store.h"
 #include "sys/posix/posix_filesystem.h"
 #include "sys/posix/posix_shell.h"
@@ -64,11 +64,12 @@ int RunBar(int argc, char* argv[]) {
   // One bar per user and display: while another holds the lock, this start
   // only asks it to come to the front. A bar still starting up gets a few
   // seconds to listen.
-  const std::string socketPath = tarvolin::instance::SocketPath();
-  const int listening = tarvolin::instance::ListenAsResident(socketPath);
-  if (listening == tarvolin::instance::kOtherResident) {
+  namespace instance = tarvolin::instance;
+  const std::string socketPath = instance::SocketPath();
+  const int listening = instance::ListenAsResident(socketPath);
+  if (listening == instance::kOtherResident) {
     for (int attempt = 0; attempt < 60; ++attempt) {
-      if (tarvolin::instance::SendToResident(socketPath, "show")) {
+      if (instance::SendToResident(socketPath, "show")) {
         return 0;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -129,17 +130,16 @@ int RunBar(int argc, char* argv[]) {
   // The icon is drawn once the bar is on screen.
   QTimer::singleShot(0, [] { QApplication::setWindowIcon(tarvolin::ui::ProgramIcon()); });
 #ifndef _WIN32
-  std::unique_ptr<QSocketNotifier> requests;
+  // Requests come in on the reader's thread and are acted on on this one.
+  // The reader ends before the bar does.
+  std::unique_ptr<instance::RequestReader> requests;
   if (listening >= 0) {
-    requests = std::make_unique<QSocketNotifier>(listening, QSocketNotifier::Read);
-    QObject::connect(requests.get(), &QSocketNotifier::activated, &bar, [&bar, listening] {
-      const std::string request = tarvolin::instance::ReadRequest(listening);
-      if (request == "toggle") {
-        bar.Summon(true);
-      } else if (request == "show") {
-        bar.Summon(false);
-      }
-    });
+    requests =
+        std::make_unique<instance::RequestReader>(listening, [&bar](const std::string& request) {
+          const bool toggle = request == "toggle";
+          QMetaObject::invokeMethod(
+              &bar, [&bar, toggle] { bar.Summon(toggle); }, Qt::QueuedConnection);
+        });
   }
 #endif
   return QApplication::exec();

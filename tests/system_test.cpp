@@ -21,12 +21,16 @@
 #include "sys/windows/windows_profile.h"
 #include "sys/windows/windows_shell.h"
 #else
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 
-#include <poll.h>
+#include <mutex>
 
 #include "instance/instance.h"
+#include "instance/request_reader.h"
 #include "sys/posix/posix_filesystem.h"
 #include "sys/posix/posix_shell.h"
 #endif
@@ -268,25 +272,67 @@ TEST_F(FileSystemTest, ShellStartsProgramsDetachedAndGivesEverythingElseToTheOpe
   EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
 }
 
+// A resident bar's socket for a test, and the requests its reader took.
+class Resident {
+ public:
+  explicit Resident(const std::string& socket)
+      : listening_(instance::ListenAsResident(socket)), reader_(listening_, [this](auto& request) {
+          const std::lock_guard lock(mutex_);
+          taken_.push_back(request);
+        }) {}
+  int Listening() const { return listening_; }
+  std::vector<std::string> Taken() {
+    const std::lock_guard lock(mutex_);
+    return taken_;
+  }
+
+ private:
+  int listening_;
+  std::mutex mutex_;
+  std::vector<std::string> taken_;
+  instance::RequestReader reader_;  // last: it stops before the rest goes
+};
+
+// A client connected to the socket, or -1 with errno set.
+int Connect(const std::string& socket) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  socket.copy(address.sun_path, sizeof address.sun_path - 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  return ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? fd : -1;
+}
+void Send(int fd, const std::string& text) {
+  ::send(fd, text.data(), text.size(), MSG_NOSIGNAL);
+}
+// What the bar answers until it closes the connection (which ends here),
+// waiting at most two seconds; "(open)" ends the text when it is still open.
+std::string Answer(int fd) {
+  std::string answer;
+  char buffer[64];
+  pollfd wait = {fd, POLLIN, 0};
+  while (::poll(&wait, 1, 2000) == 1) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got <= 0) {
+      ::close(fd);
+      return answer;
+    }
+    answer.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  return answer + "(open)";
+}
+
 // One resident bar: while it lives a second is turned away, a request
 // reaches it and is answered; a socket left by a bar that ended is taken
 // over by the next, and nobody answers on it meanwhile.
 TEST_F(FileSystemTest, OneResidentBarAnswersAndALeftOverSocketIsTakenOver) {
   const std::string socket = temp_ / "bar.socket";
   EXPECT_FALSE(instance::SendToResident(socket, "show"));
-  const int resident = instance::ListenAsResident(socket);
-  ASSERT_GE(resident, 0);
+  Resident bar(socket);
+  ASSERT_GE(bar.Listening(), 0);
   EXPECT_EQ(instance::ListenAsResident(socket), instance::kOtherResident);
-  std::string received;
-  std::thread bar([&] {
-    pollfd wait = {resident, POLLIN, 0};
-    if (::poll(&wait, 1, 5000) == 1) {
-      received = instance::ReadRequest(resident);
-    }
-  });
   EXPECT_TRUE(instance::SendToResident(socket, "toggle"));
-  bar.join();
-  EXPECT_EQ(received, "toggle");
+  EXPECT_EQ(bar.Taken(), std::vector<std::string>{"toggle"});
 
   const std::string left = temp_ / "left.socket";
   const pid_t ended = ::fork();
@@ -313,6 +359,43 @@ TEST_F(FileSystemTest, OneResidentBarAnswersAndALeftOverSocketIsTakenOver) {
   struct stat folder {};
   ASSERT_EQ(::stat(own.c_str(), &folder), 0);
   EXPECT_EQ(folder.st_mode & 0777, 0700u);
+}
+
+// Each client has a second and a few bytes: silent ones, one trickling a
+// byte at a time, one sending without end and one sending a line that is no
+// request hold up no request and are closed unanswered; a request sent in
+// pieces is one.
+TEST_F(FileSystemTest, SlowOrGarbledClientsHoldUpNoRequest) {
+  const std::string socket = temp_ / "bar.socket";
+  Resident bar(socket);
+  const auto connected = std::chrono::steady_clock::now();
+  std::vector<int> silent(8);
+  for (int& fd : silent) {
+    fd = Connect(socket);
+  }
+  const int trickling = Connect(socket), endless = Connect(socket), garbled = Connect(socket),
+            pieces = Connect(socket);
+  Send(trickling, "s");
+  Send(endless, std::string(100, 's'));
+  Send(garbled, "reboot\n");
+  Send(pieces, "tog");
+  EXPECT_TRUE(instance::SendToResident(socket, "show"));
+  EXPECT_EQ(Answer(endless), "");
+  EXPECT_EQ(Answer(garbled), "");
+  EXPECT_LT(std::chrono::steady_clock::now() - connected, std::chrono::milliseconds(300));
+  Send(pieces, "gle\n");
+  EXPECT_EQ(Answer(pieces), "ok\n");
+  for (const char* piece : {"h", "o"}) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    Send(trickling, piece);
+  }
+  std::this_thread::sleep_until(connected + std::chrono::milliseconds(1100));
+  Send(trickling, "w\n");
+  EXPECT_EQ(Answer(trickling), "");
+  for (const int fd : silent) {
+    EXPECT_EQ(Answer(fd), "");
+  }
+  EXPECT_EQ(bar.Taken(), (std::vector<std::string>{"show", "toggle"}));
 }
 
 #if defined(TARVOLIN_LAUNCHER)

@@ -17,7 +17,6 @@ namespace tarvolin::instance {
 namespace {
 
 constexpr int kAnswerWaitMs = 2000;
-constexpr int kRequestWaitMs = 1000;
 
 bool FillAddress(const std::string& path, sockaddr_un* address) {
   *address = {};
@@ -130,7 +129,7 @@ int ListenAsResident(const std::string& socketPath) {
     return error == EWOULDBLOCK ? kOtherResident : -1;
   }
   ::unlink(socketPath.c_str());
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0 || ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
       ::listen(fd, 8) != 0) {
     if (fd >= 0) {
@@ -141,19 +140,6 @@ int ListenAsResident(const std::string& socketPath) {
   }
   // The lock descriptor stays open, and so held, until the process ends.
   return fd;
-}
-
-std::string ReadRequest(int listening) {
-  const int fd = ::accept4(listening, nullptr, nullptr, SOCK_CLOEXEC);
-  if (fd < 0) {
-    return {};
-  }
-  std::string request = ReadLine(fd, kRequestWaitMs);
-  if (!request.empty()) {
-    WriteAll(fd, "ok\n");
-  }
-  ::close(fd);
-  return request;
 }
 
 }  // namespace tarvolin::instance

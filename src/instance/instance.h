@@ -25,13 +25,10 @@ using BarEntry = int (*)(int argc, char* argv[]);
 inline constexpr int kOtherResident = -2;
 
 // Makes this process the resident bar: takes the lock beside the socket for
-// the rest of its life and listens. The listening socket, kOtherResident
-// when another process holds the lock, or -1 when the socket cannot be made.
-// Neither descriptor is inherited by started programs.
+// the rest of its life and listens. The listening socket (non-blocking: a
+// RequestReader accepts on it), kOtherResident when another process holds
+// the lock, or -1 when the socket cannot be made. Neither descriptor is
+// inherited by started programs.
 int ListenAsResident(const std::string& socketPath);
-
-// Accepts one connection on the listening socket, reads its request, and
-// answers it. Empty when nothing readable came within a second.
-std::string ReadRequest(int listening);
 
 }  // namespace tarvolin::instance

@@ -70,15 +70,28 @@ case_tray() {
 }
 
 # One bar: a second start, --toggle and the hotkey bring it to the front
-# with the focus in its box; the flags answer without starting a bar.
+# with the focus in its box; the flags answer without starting a bar. Eight
+# silent clients and one sending a byte every 0.9 s hold up no --toggle.
 case_resident() {
   start_bar 4 0
   "$dir/tarvolin" --version | grep -qx 'tarvolin [0-9.]*' || fail "--version did not print the version"
   "$dir/tarvolin" --help | grep -q -- --toggle || fail "--help did not list --toggle"
   "$dir/tarvolin" --bogus 2>/dev/null
   [ $? = 2 ] || fail "an unknown option did not end with status 2"
+  python3 -c 'import socket, sys, time
+clients = [socket.socket(socket.AF_UNIX) for _ in range(9)]
+for c in clients: c.connect(sys.argv[1])
+print("connected", flush=True)
+for _ in range(60): clients[0].send(b"s"); time.sleep(0.9)' "$work"/tarvolin-*.socket >"$work/clients" 2>&1 &
+  pids+=($!)
+  wait_until 5 grep -q connected "$work/clients" || fail "the slow clients did not connect: $(cat "$work/clients")"
+  local start answered
+  start=$(date +%s%N)
   "$dir/tarvolin" --toggle
+  answered=$((($(date +%s%N) - start) / 1000000))
   wait_until 5 not bar_mapped || fail "--toggle did not hide the bar"
+  echo "--toggle behind slow clients: answered in $answered ms, bar hidden in $((($(date +%s%N) - start) / 1000000)) ms"
+  [ "$answered" -lt 500 ] || fail "--toggle waited $answered ms behind slow clients"
   "$dir/tarvolin" --toggle
   wait_until 5 bar_mapped || fail "--toggle did not bring the bar back"
   "$dir/tarvolin"
