@@ -21,12 +21,17 @@
 #include "sys/windows/windows_profile.h"
 #include "sys/windows/windows_shell.h"
 #else
+#include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <mutex>
 
 #include "instance/instance.h"
@@ -324,7 +329,8 @@ std::string Answer(int fd) {
 
 // One resident bar: while it lives a second is turned away, a request
 // reaches it and is answered; a socket left by a bar that ended is taken
-// over by the next, and nobody answers on it meanwhile.
+// over by the next, and nobody answers on it meanwhile. A link at the lock
+// is not followed: nothing is made where it points.
 TEST_F(FileSystemTest, OneResidentBarAnswersAndALeftOverSocketIsTakenOver) {
   const std::string socket = temp_ / "bar.socket";
   EXPECT_FALSE(instance::SendToResident(socket, "show"));
@@ -345,6 +351,10 @@ TEST_F(FileSystemTest, OneResidentBarAnswersAndALeftOverSocketIsTakenOver) {
   ASSERT_TRUE(fs::exists(left));
   EXPECT_FALSE(instance::SendToResident(left, "show"));
   EXPECT_GE(instance::ListenAsResident(left), 0);
+
+  fs::create_symlink(temp_ / "planted", temp_ / "linked.socket.lock");
+  EXPECT_EQ(instance::ListenAsResident(temp_ / "linked.socket"), instance::kNotOurs);
+  EXPECT_FALSE(fs::exists(temp_ / "planted"));
 
   // One bar per display (":0" and ":0.0" are one), its socket in the
   // runtime folder or else in a folder only this user may enter.
@@ -399,30 +409,142 @@ TEST_F(FileSystemTest, SlowOrGarbledClientsHoldUpNoRequest) {
 }
 
 #if defined(TARVOLIN_LAUNCHER)
+// The launcher copied to usr/bin in the test's folder, which is the runtime
+// folder, on display :41. Run() gives its status; its standard error is in
+// `errors`, and what a stand-in bar was given in `log`.
+class LauncherTest : public FileSystemTest {
+ protected:
+  void SetUp() override {
+    FileSystemTest::SetUp();
+    fs::create_directories(temp_ / "usr/lib/tarvolin");
+    fs::create_directories(temp_ / "usr/bin");
+    fs::copy_file(TARVOLIN_LAUNCHER, temp_ / "usr/bin/tarvolin");
+    ::setenv("XDG_RUNTIME_DIR", temp_.Path().c_str(), 1);
+    ::setenv("DISPLAY", ":41", 1);
+  }
+  int Run(const std::string& arguments) {
+    const std::string command = "FAKE_BAR_LOG=" + (temp_ / "log") + " " +
+                                (temp_ / "usr/bin/tarvolin") + " " + arguments + " 2>" +
+                                (temp_ / "errors");
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+};
+
 // With no bar resident, the launcher runs the bar beside it, else the one
 // where the package puts it (../lib/tarvolin), hands it Qt's options but not
 // its own, and ends as the bar does; without a bar it says so and ends with 1.
-TEST_F(FileSystemTest, TheLauncherRunsTheBarBesideItOrFromLib) {
-  fs::create_directories(temp_ / "usr/lib/tarvolin");
-  fs::create_directories(temp_ / "usr/bin");
-  fs::copy_file(TARVOLIN_LAUNCHER, temp_ / "usr/bin/tarvolin");
-  const auto run = [this](const std::string& arguments) {
-    const std::string command =
-        "XDG_RUNTIME_DIR=" + temp_.Path() + " FAKE_BAR_LOG=" + (temp_ / "log") + " " +
-        (temp_ / "usr/bin/tarvolin") + " " + arguments + " 2>" + (temp_ / "errors");
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  };
-  EXPECT_EQ(run("--show"), 1);
+TEST_F(LauncherTest, RunsTheBarBesideItOrFromLib) {
+  EXPECT_EQ(Run("--show"), 1);
   EXPECT_EQ(temp_.Read("errors").rfind("tarvolin: cannot start the bar: ", 0), 0u)
       << temp_.Read("errors");
   fs::copy_file(TARVOLIN_FAKE_BAR, temp_ / "usr/lib/tarvolin/libtarvolin-bar.so");
-  EXPECT_EQ(run("--toggle -platform offscreen -reverse"), 7);
+  EXPECT_EQ(Run("--toggle -platform offscreen -reverse"), 7);
   EXPECT_EQ(temp_.Read("log"),
             temp_ / "usr/bin/../lib/tarvolin/libtarvolin-bar.so -platform offscreen -reverse");
   fs::copy_file(TARVOLIN_FAKE_BAR, temp_ / "usr/bin/libtarvolin-bar.so");
-  EXPECT_EQ(run(""), 7);
+  EXPECT_EQ(Run(""), 7);
   EXPECT_EQ(temp_.Read("log"), temp_ / "usr/bin/libtarvolin-bar.so");
+}
+
+// A second user, made when missing (which needs root); null when not root.
+const passwd* OtherUser() {
+  if (::geteuid() != 0 || (::getpwnam("tvattacker") == nullptr &&
+                           std::system("useradd -M -r -s /usr/sbin/nologin tvattacker") != 0)) {
+    return nullptr;
+  }
+  return ::getpwnam("tvattacker");
+}
+// Runs `run` in a process of that user's, which ends with what it gives.
+template <typename Run>
+pid_t AsUser(const passwd& user, Run run) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::_exit(::setgroups(0, nullptr) == 0 &&
+                    ::setresgid(user.pw_gid, user.pw_gid, user.pw_gid) == 0 &&
+                    ::setresuid(user.pw_uid, user.pw_uid, user.pw_uid) == 0
+                ? run()
+                : 99);
+  }
+  return child;
+}
+int ExitStatus(pid_t child) {
+  int status = 0;
+  return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Another user can neither pose as the bar nor reach it. Their socket in a
+// runtime folder open to all, answering "ok", gets no request: such a
+// folder, or one of theirs, is passed over, and a start never talks to
+// their socket. Whatever the umask, the bar's socket is the user's alone,
+// and even open to all, the bar answers only its user.
+TEST_F(LauncherTest, AnotherUserCanNeitherPoseAsTheBarNorReachIt) {
+  const passwd* other = OtherUser();
+  if (other == nullptr) {
+    GTEST_SKIP() << "acting as a second user, tvattacker, needs root (and useradd)";
+  }
+  fs::copy_file(TARVOLIN_FAKE_BAR, temp_ / "usr/bin/libtarvolin-bar.so");
+  const std::string shared = temp_ / "shared", theirs = temp_ / "theirs";
+  fs::create_directories(shared);
+  fs::create_directories(theirs);
+  ::chmod(shared.c_str(), 01777);
+  ASSERT_EQ(::chown(theirs.c_str(), other->pw_uid, other->pw_gid), 0);
+  const std::string fake = shared + "/tarvolin-_41.socket";
+  const pid_t poser = AsUser(*other, [&] {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    fake.copy(address.sun_path, sizeof address.sun_path - 1);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(fake.c_str(), 0777) != 0 || ::listen(fd, 8) != 0) {
+      return 1;
+    }
+    for (;;) {
+      const int client = ::accept(fd, nullptr, nullptr);
+      if (char c = 0; ::read(client, &c, 1) == 1) {
+        Send(client, "ok\n");
+        return 42;  // told something
+      }
+      ::close(client);
+    }
+  });
+  for (int i = 0; i < 200 && !fs::exists(fake); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(fs::exists(fake)) << "the other user's socket was not made";
+  ::setenv("XDG_RUNTIME_DIR", theirs.c_str(), 1);
+  EXPECT_EQ(instance::SocketPath().rfind("/tmp/tarvolin-", 0), 0u) << instance::SocketPath();
+  ::setenv("XDG_RUNTIME_DIR", shared.c_str(), 1);
+  EXPECT_EQ(instance::SocketPath().rfind("/tmp/tarvolin-", 0), 0u) << instance::SocketPath();
+  EXPECT_EQ(Run("--toggle"), 7);
+  EXPECT_FALSE(instance::SendToResident(fake, "toggle"));
+  EXPECT_EQ(::waitpid(poser, nullptr, WNOHANG), 0) << "another user's socket was told something";
+  ::kill(poser, SIGKILL);
+  ::waitpid(poser, nullptr, 0);
+
+  ::setenv("XDG_RUNTIME_DIR", temp_.Path().c_str(), 1);
+  const std::string socket = instance::SocketPath();
+  const mode_t umask = ::umask(0);
+  Resident bar(socket);
+  ::umask(umask);
+  struct stat made {};
+  ASSERT_EQ(::stat(socket.c_str(), &made), 0);
+  EXPECT_EQ(made.st_mode & 0777, 0600u);
+  // What comes of another user's request: 1 refused, 2 "ok", 3 closed unanswered.
+  const auto request = [&] {
+    return ExitStatus(AsUser(*other, [&socket] {
+      const int fd = Connect(socket);
+      if (fd < 0) {
+        return errno == EACCES ? 1 : 4;
+      }
+      Send(fd, "toggle\n");
+      return Answer(fd) == "ok\n" ? 2 : 3;
+    }));
+  };
+  EXPECT_EQ(request(), 1);
+  ::chmod(socket.c_str(), 0777);
+  EXPECT_EQ(request(), 3);
+  EXPECT_TRUE(bar.Taken().empty());
 }
 #endif
 #else

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "instance/instance.h"
+
 namespace tarvolin::instance {
 
 namespace {
@@ -106,6 +108,10 @@ void RequestReader::Run() {
     }
     int fd;
     while ((fd = ::accept4(listening_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0) {
+      if (!PeerIsThisUser(fd)) {
+        ::close(fd);
+        continue;
+      }
       if (clients.size() == kClients) {
         ::close(clients.front().fd);
         clients.pop_front();

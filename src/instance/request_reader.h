@@ -17,8 +17,8 @@ class RequestReader {
   static constexpr std::size_t kLineBytes = 16;
   static constexpr std::size_t kClients = 16;
 
-  // Accepts the connections on `listening` (as ListenAsResident makes it).
-  // "show" and "toggle" are answered "ok"
+  // Accepts the connections on `listening` (as ListenAsResident makes it)
+  // from this user's processes only. "show" and "toggle" are answered "ok"
   // and handed to `deliver`, on the reader's thread; anything else is
   // closed unanswered.
   RequestReader(int listening, std::function<void(const std::string&)> deliver);
