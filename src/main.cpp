@@ -8,8 +8,10 @@
 #include <QFont>
 #include <QLibrary>
 #include <QTimer>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <thread>
@@ -25,6 +27,7 @@
 #include "sys/windows/windows_shell.h"
 #else
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include "instance/instance.h"
 #include "instance/request_reader.h"
@@ -67,13 +70,28 @@ int RunBar(int argc, char* argv[]) {
   namespace instance = tarvolin::instance;
   const std::string socketPath = instance::SocketPath();
   const int listening = instance::ListenAsResident(socketPath);
+  const int error = errno;
   if (listening == instance::kOtherResident) {
     for (int attempt = 0; attempt < 60; ++attempt) {
-      if (instance::SendToResident(socketPath, "show")) {
+      if (instance::SendToResident(socketPath, "show") == instance::Handover::kDone) {
         return 0;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+  }
+  // Without the guard the bar still runs, but a second start cannot find
+  // it: the user is told why, once.
+  if (listening < 0) {
+    const std::string why =
+        socketPath.empty() ? "neither $XDG_RUNTIME_DIR nor /tmp/tarvolin-" +
+                                 std::to_string(::geteuid()) + " is a folder of this user's alone"
+        : listening == instance::kNotOurs ? socketPath + ".lock is a link or another user's file"
+        : listening == instance::kOtherResident
+            ? "the bar that holds " + socketPath + ".lock does not answer"
+            : socketPath + ": " + std::strerror(error);
+    std::fprintf(stderr,
+                 "tarvolin: this bar runs unguarded, tarvolin --toggle cannot reach it: %s\n",
+                 why.c_str());
   }
 #endif
   QApplication app(argc, argv);

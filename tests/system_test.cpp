@@ -333,11 +333,11 @@ std::string Answer(int fd) {
 // is not followed: nothing is made where it points.
 TEST_F(FileSystemTest, OneResidentBarAnswersAndALeftOverSocketIsTakenOver) {
   const std::string socket = temp_ / "bar.socket";
-  EXPECT_FALSE(instance::SendToResident(socket, "show"));
+  EXPECT_EQ(instance::SendToResident(socket, "show"), instance::Handover::kNoBar);
   Resident bar(socket);
   ASSERT_GE(bar.Listening(), 0);
   EXPECT_EQ(instance::ListenAsResident(socket), instance::kOtherResident);
-  EXPECT_TRUE(instance::SendToResident(socket, "toggle"));
+  EXPECT_EQ(instance::SendToResident(socket, "toggle"), instance::Handover::kDone);
   EXPECT_EQ(bar.Taken(), std::vector<std::string>{"toggle"});
 
   const std::string left = temp_ / "left.socket";
@@ -349,7 +349,7 @@ TEST_F(FileSystemTest, OneResidentBarAnswersAndALeftOverSocketIsTakenOver) {
   ASSERT_EQ(::waitpid(ended, &status, 0), ended);
   ASSERT_EQ(status, 0);
   ASSERT_TRUE(fs::exists(left));
-  EXPECT_FALSE(instance::SendToResident(left, "show"));
+  EXPECT_EQ(instance::SendToResident(left, "show"), instance::Handover::kNoBar);
   EXPECT_GE(instance::ListenAsResident(left), 0);
 
   fs::create_symlink(temp_ / "planted", temp_ / "linked.socket.lock");
@@ -389,7 +389,7 @@ TEST_F(FileSystemTest, SlowOrGarbledClientsHoldUpNoRequest) {
   Send(endless, std::string(100, 's'));
   Send(garbled, "reboot\n");
   Send(pieces, "tog");
-  EXPECT_TRUE(instance::SendToResident(socket, "show"));
+  EXPECT_EQ(instance::SendToResident(socket, "show"), instance::Handover::kDone);
   EXPECT_EQ(Answer(endless), "");
   EXPECT_EQ(Answer(garbled), "");
   EXPECT_LT(std::chrono::steady_clock::now() - connected, std::chrono::milliseconds(300));
@@ -477,7 +477,9 @@ int ExitStatus(pid_t child) {
 // runtime folder open to all, answering "ok", gets no request: such a
 // folder, or one of theirs, is passed over, and a start never talks to
 // their socket. Whatever the umask, the bar's socket is the user's alone,
-// and even open to all, the bar answers only its user.
+// and even open to all, the bar answers only its user. With their lock
+// where the bar's would be, --toggle fails rather than start an unguarded
+// bar; a plain start does start one.
 TEST_F(LauncherTest, AnotherUserCanNeitherPoseAsTheBarNorReachIt) {
   const passwd* other = OtherUser();
   if (other == nullptr) {
@@ -517,7 +519,7 @@ TEST_F(LauncherTest, AnotherUserCanNeitherPoseAsTheBarNorReachIt) {
   ::setenv("XDG_RUNTIME_DIR", shared.c_str(), 1);
   EXPECT_EQ(instance::SocketPath().rfind("/tmp/tarvolin-", 0), 0u) << instance::SocketPath();
   EXPECT_EQ(Run("--toggle"), 7);
-  EXPECT_FALSE(instance::SendToResident(fake, "toggle"));
+  EXPECT_EQ(instance::SendToResident(fake, "toggle"), instance::Handover::kUnsafe);
   EXPECT_EQ(::waitpid(poser, nullptr, WNOHANG), 0) << "another user's socket was told something";
   ::kill(poser, SIGKILL);
   ::waitpid(poser, nullptr, 0);
@@ -545,6 +547,16 @@ TEST_F(LauncherTest, AnotherUserCanNeitherPoseAsTheBarNorReachIt) {
   ::chmod(socket.c_str(), 0777);
   EXPECT_EQ(request(), 3);
   EXPECT_TRUE(bar.Taken().empty());
+
+  ::setenv("DISPLAY", ":42", 1);
+  const std::string lock = instance::SocketPath() + ".lock";
+  ::close(::open(lock.c_str(), O_CREAT | O_WRONLY, 0600));
+  ASSERT_EQ(::chown(lock.c_str(), other->pw_uid, other->pw_gid), 0);
+  EXPECT_EQ(instance::ListenAsResident(instance::SocketPath()), instance::kNotOurs);
+  EXPECT_EQ(Run("--toggle"), 1);
+  EXPECT_NE(temp_.Read("errors").find("cannot safely reach a bar"), std::string::npos)
+      << temp_.Read("errors");
+  EXPECT_EQ(Run(""), 7);
 }
 #endif
 #else

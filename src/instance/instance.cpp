@@ -59,6 +59,12 @@ bool OwnFolder(const std::string& path, mode_t forbidden) {
          (info.st_mode & forbidden) == 0;
 }
 
+// Something at the path that this user did not make, or a link.
+bool Foreign(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && (info.st_uid != ::geteuid() || S_ISLNK(info.st_mode));
+}
+
 // The display's name as a file name: ":0.0" and ":0" are one display.
 std::string DisplayKey() {
   const char* display = std::getenv("DISPLAY");
@@ -110,20 +116,29 @@ bool PeerIsThisUser(int fd) {
          peer.uid == ::geteuid();
 }
 
-bool SendToResident(const std::string& socketPath, const std::string& request) {
+Handover SendToResident(const std::string& socketPath, const std::string& request) {
   sockaddr_un address;
   if (!FillAddress(socketPath, &address)) {
-    return false;
+    return Handover::kUnsafe;
   }
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) {
-    return false;
+    return Handover::kNoBar;
   }
-  const bool answered =
-      ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-      PeerIsThisUser(fd) && WriteAll(fd, request + "\n") && ReadLine(fd, kAnswerWaitMs) == "ok";
+  Handover result = Handover::kNoBar;
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    // Nobody listens. A socket or lock of another user's there means a bar
+    // of this user's could not take its place: it may run unguarded.
+    if (Foreign(socketPath) || Foreign(socketPath + ".lock")) {
+      result = Handover::kUnsafe;
+    }
+  } else if (!PeerIsThisUser(fd)) {
+    result = Handover::kUnsafe;
+  } else if (WriteAll(fd, request + "\n") && ReadLine(fd, kAnswerWaitMs) == "ok") {
+    result = Handover::kDone;
+  }
   ::close(fd);
-  return answered;
+  return result;
 }
 
 int ListenAsResident(const std::string& socketPath) {

@@ -18,10 +18,15 @@ namespace tarvolin::instance {
 // neither folder is this user's alone.
 std::string SocketPath();
 
-// Sends the request to the resident bar and waits for its answer. False
-// when no bar of this user's answers: none is running, its socket is left
-// over, or another user listens there (and is sent nothing).
-bool SendToResident(const std::string& socketPath, const std::string& request);
+enum class Handover {
+  kDone,    // the resident bar answered
+  kNoBar,   // no bar listens: none runs, or its socket is left over
+  kUnsafe,  // no safe place, or what is there is another user's
+};
+
+// Sends the request to the resident bar and waits for its answer. Nothing
+// is sent to a socket that another user listens on.
+Handover SendToResident(const std::string& socketPath, const std::string& request);
 
 // True when the process at the other end of a connected socket runs as
 // this user.
