@@ -112,7 +112,7 @@ for _ in range(60): clients[0].send(b"s"); time.sleep(0.9)' "$work"/tarvolin-*.s
   : >"$work/bar.log"
   start_bar
   [ "$(grep -c unguarded "$work/bar.log")" = 1 ] || fail "the bar did not say once it is unguarded: $(cat "$work/bar.log")"
-  "$dir/tarvolin" --toggle 2>"$work/toggle.log" && fail "--toggle claimed to reach an unguarded bar"
+  timeout 5 "$dir/tarvolin" --toggle 2>"$work/toggle.log" && fail "--toggle claimed to reach an unguarded bar"
   grep -q 'cannot safely reach' "$work/toggle.log" || fail "--toggle did not say why it failed: $(cat "$work/toggle.log")"
   sleep 1
   [ "$(windows_named Tarvolin | wc -l)" = 1 ] || fail "--toggle hid the unguarded bar or started a second"
