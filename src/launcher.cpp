@@ -145,8 +145,22 @@ int main(int argc, char* argv[]) {
     }
   }
   const std::string socket = tarvolin::instance::SocketPath();
-  if (tarvolin::instance::SendToResident(socket, request)) {
-    return 0;
+  switch (tarvolin::instance::SendToResident(socket, request)) {
+    case tarvolin::instance::Handover::kDone:
+      return 0;
+    case tarvolin::instance::Handover::kNoBar:
+      break;
+    case tarvolin::instance::Handover::kUnsafe:
+      // A bar may run that no second start can reach: a toggle must not
+      // start another. A plain start does, and the bar says it is unguarded.
+      if (request == "toggle") {
+        const std::string why = socket.empty() ? "no folder of this user's alone for its socket"
+                                               : "another user's socket or lock at " + socket;
+        std::fprintf(stderr, "tarvolin: --toggle cannot safely reach a bar (%s) and starts none\n",
+                     why.c_str());
+        return 1;
+      }
+      break;
   }
   void* bar = nullptr;
   {

@@ -7,10 +7,11 @@
 #include <QApplication>
 #include <QFont>
 #include <QLibrary>
-#include <QSocketNotifier>
 #include <QTimer>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <thread>
@@ -26,8 +27,10 @@
 #include "sys/windows/windows_shell.h"
 #else
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include "instance/instance.h"
+#include "instance/request_reader.h"
 #include "sys/posix/ini_store.h"
 #include "sys/posix/posix_filesystem.h"
 #include "sys/posix/posix_shell.h"
@@ -64,15 +67,31 @@ int RunBar(int argc, char* argv[]) {
   // One bar per user and display: while another holds the lock, this start
   // only asks it to come to the front. A bar still starting up gets a few
   // seconds to listen.
-  const std::string socketPath = tarvolin::instance::SocketPath();
-  const int listening = tarvolin::instance::ListenAsResident(socketPath);
-  if (listening == tarvolin::instance::kOtherResident) {
+  namespace instance = tarvolin::instance;
+  const std::string socketPath = instance::SocketPath();
+  const int listening = instance::ListenAsResident(socketPath);
+  const int error = errno;
+  if (listening == instance::kOtherResident) {
     for (int attempt = 0; attempt < 60; ++attempt) {
-      if (tarvolin::instance::SendToResident(socketPath, "show")) {
+      if (instance::SendToResident(socketPath, "show") == instance::Handover::kDone) {
         return 0;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+  }
+  // Without the guard the bar still runs, but a second start cannot find
+  // it: the user is told why, once.
+  if (listening < 0) {
+    const std::string why =
+        socketPath.empty() ? "neither $XDG_RUNTIME_DIR nor /tmp/tarvolin-" +
+                                 std::to_string(::geteuid()) + " is a folder of this user's alone"
+        : listening == instance::kNotOurs ? socketPath + ".lock is a link or another user's file"
+        : listening == instance::kOtherResident
+            ? "the bar that holds " + socketPath + ".lock does not answer"
+            : socketPath + ": " + std::strerror(error);
+    std::fprintf(stderr,
+                 "tarvolin: this bar runs unguarded, tarvolin --toggle cannot reach it: %s\n",
+                 why.c_str());
   }
 #endif
   QApplication app(argc, argv);
@@ -129,17 +148,16 @@ int RunBar(int argc, char* argv[]) {
   // The icon is drawn once the bar is on screen.
   QTimer::singleShot(0, [] { QApplication::setWindowIcon(tarvolin::ui::ProgramIcon()); });
 #ifndef _WIN32
-  std::unique_ptr<QSocketNotifier> requests;
+  // Requests come in on the reader's thread and are acted on on this one.
+  // The reader ends before the bar does.
+  std::unique_ptr<instance::RequestReader> requests;
   if (listening >= 0) {
-    requests = std::make_unique<QSocketNotifier>(listening, QSocketNotifier::Read);
-    QObject::connect(requests.get(), &QSocketNotifier::activated, &bar, [&bar, listening] {
-      const std::string request = tarvolin::instance::ReadRequest(listening);
-      if (request == "toggle") {
-        bar.Summon(true);
-      } else if (request == "show") {
-        bar.Summon(false);
-      }
-    });
+    requests =
+        std::make_unique<instance::RequestReader>(listening, [&bar](const std::string& request) {
+          const bool toggle = request == "toggle";
+          QMetaObject::invokeMethod(
+              &bar, [&bar, toggle] { bar.Summon(toggle); }, Qt::QueuedConnection);
+        });
   }
 #endif
   return QApplication::exec();

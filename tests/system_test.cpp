@@ -21,12 +21,20 @@
 #include "sys/windows/windows_profile.h"
 #include "sys/windows/windows_shell.h"
 #else
-#include <sys/stat.h>
-#include <sys/wait.h>
-
+#include <grp.h>
 #include <poll.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <mutex>
 
 #include "instance/instance.h"
+#include "instance/request_reader.h"
 #include "sys/posix/posix_filesystem.h"
 #include "sys/posix/posix_shell.h"
 #endif
@@ -268,25 +276,68 @@ TEST_F(FileSystemTest, ShellStartsProgramsDetachedAndGivesEverythingElseToTheOpe
   EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
 }
 
+// A resident bar's socket for a test, and the requests its reader took.
+class Resident {
+ public:
+  explicit Resident(const std::string& socket)
+      : listening_(instance::ListenAsResident(socket)), reader_(listening_, [this](auto& request) {
+          const std::lock_guard lock(mutex_);
+          taken_.push_back(request);
+        }) {}
+  int Listening() const { return listening_; }
+  std::vector<std::string> Taken() {
+    const std::lock_guard lock(mutex_);
+    return taken_;
+  }
+
+ private:
+  int listening_;
+  std::mutex mutex_;
+  std::vector<std::string> taken_;
+  instance::RequestReader reader_;  // last: it stops before the rest goes
+};
+
+// A client connected to the socket, or -1 with errno set.
+int Connect(const std::string& socket) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  socket.copy(address.sun_path, sizeof address.sun_path - 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  return ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? fd : -1;
+}
+void Send(int fd, const std::string& text) {
+  ::send(fd, text.data(), text.size(), MSG_NOSIGNAL);
+}
+// What the bar answers until it closes the connection (which ends here),
+// waiting at most two seconds; "(open)" ends the text when it is still open.
+std::string Answer(int fd) {
+  std::string answer;
+  char buffer[64];
+  pollfd wait = {fd, POLLIN, 0};
+  while (::poll(&wait, 1, 2000) == 1) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got <= 0) {
+      ::close(fd);
+      return answer;
+    }
+    answer.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  return answer + "(open)";
+}
+
 // One resident bar: while it lives a second is turned away, a request
 // reaches it and is answered; a socket left by a bar that ended is taken
-// over by the next, and nobody answers on it meanwhile.
+// over by the next, and nobody answers on it meanwhile. A link at the lock
+// is not followed: nothing is made where it points.
 TEST_F(FileSystemTest, OneResidentBarAnswersAndALeftOverSocketIsTakenOver) {
   const std::string socket = temp_ / "bar.socket";
-  EXPECT_FALSE(instance::SendToResident(socket, "show"));
-  const int resident = instance::ListenAsResident(socket);
-  ASSERT_GE(resident, 0);
+  EXPECT_EQ(instance::SendToResident(socket, "show"), instance::Handover::kNoBar);
+  Resident bar(socket);
+  ASSERT_GE(bar.Listening(), 0);
   EXPECT_EQ(instance::ListenAsResident(socket), instance::kOtherResident);
-  std::string received;
-  std::thread bar([&] {
-    pollfd wait = {resident, POLLIN, 0};
-    if (::poll(&wait, 1, 5000) == 1) {
-      received = instance::ReadRequest(resident);
-    }
-  });
-  EXPECT_TRUE(instance::SendToResident(socket, "toggle"));
-  bar.join();
-  EXPECT_EQ(received, "toggle");
+  EXPECT_EQ(instance::SendToResident(socket, "toggle"), instance::Handover::kDone);
+  EXPECT_EQ(bar.Taken(), std::vector<std::string>{"toggle"});
 
   const std::string left = temp_ / "left.socket";
   const pid_t ended = ::fork();
@@ -297,8 +348,12 @@ TEST_F(FileSystemTest, OneResidentBarAnswersAndALeftOverSocketIsTakenOver) {
   ASSERT_EQ(::waitpid(ended, &status, 0), ended);
   ASSERT_EQ(status, 0);
   ASSERT_TRUE(fs::exists(left));
-  EXPECT_FALSE(instance::SendToResident(left, "show"));
+  EXPECT_EQ(instance::SendToResident(left, "show"), instance::Handover::kNoBar);
   EXPECT_GE(instance::ListenAsResident(left), 0);
+
+  fs::create_symlink(temp_ / "planted", temp_ / "linked.socket.lock");
+  EXPECT_EQ(instance::ListenAsResident(temp_ / "linked.socket"), instance::kNotOurs);
+  EXPECT_FALSE(fs::exists(temp_ / "planted"));
 
   // One bar per display (":0" and ":0.0" are one), its socket in the
   // runtime folder or else in a folder only this user may enter.
@@ -315,31 +370,181 @@ TEST_F(FileSystemTest, OneResidentBarAnswersAndALeftOverSocketIsTakenOver) {
   EXPECT_EQ(folder.st_mode & 0777, 0700u);
 }
 
+// Each client has a second and a few bytes: silent ones, one trickling a
+// byte at a time, one sending without end and one sending a line that is no
+// request hold up no request and are closed unanswered; a request sent in
+// pieces is one.
+TEST_F(FileSystemTest, SlowOrGarbledClientsHoldUpNoRequest) {
+  const std::string socket = temp_ / "bar.socket";
+  Resident bar(socket);
+  const auto connected = std::chrono::steady_clock::now();
+  std::vector<int> silent(8);
+  for (int& fd : silent) {
+    fd = Connect(socket);
+  }
+  const int trickling = Connect(socket), endless = Connect(socket), garbled = Connect(socket),
+            pieces = Connect(socket);
+  Send(trickling, "s");
+  Send(endless, std::string(100, 's'));
+  Send(garbled, "reboot\n");
+  Send(pieces, "tog");
+  EXPECT_EQ(instance::SendToResident(socket, "show"), instance::Handover::kDone);
+  EXPECT_EQ(Answer(endless), "");
+  EXPECT_EQ(Answer(garbled), "");
+  EXPECT_LT(std::chrono::steady_clock::now() - connected, std::chrono::milliseconds(300));
+  Send(pieces, "gle\n");
+  EXPECT_EQ(Answer(pieces), "ok\n");
+  for (const char* piece : {"h", "o"}) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    Send(trickling, piece);
+  }
+  std::this_thread::sleep_until(connected + std::chrono::milliseconds(1100));
+  Send(trickling, "w\n");
+  EXPECT_EQ(Answer(trickling), "");
+  for (const int fd : silent) {
+    EXPECT_EQ(Answer(fd), "");
+  }
+  EXPECT_EQ(bar.Taken(), (std::vector<std::string>{"show", "toggle"}));
+}
+
 #if defined(TARVOLIN_LAUNCHER)
+// The launcher copied to usr/bin in the test's folder, which is the runtime
+// folder, on display :41. Run() gives its status; its standard error is in
+// `errors`, and what a stand-in bar was given in `log`.
+class LauncherTest : public FileSystemTest {
+ protected:
+  void SetUp() override {
+    FileSystemTest::SetUp();
+    fs::create_directories(temp_ / "usr/lib/tarvolin");
+    fs::create_directories(temp_ / "usr/bin");
+    fs::copy_file(TARVOLIN_LAUNCHER, temp_ / "usr/bin/tarvolin");
+    ::setenv("XDG_RUNTIME_DIR", temp_.Path().c_str(), 1);
+    ::setenv("DISPLAY", ":41", 1);
+  }
+  int Run(const std::string& arguments) {
+    const std::string command = "FAKE_BAR_LOG=" + (temp_ / "log") + " " +
+                                (temp_ / "usr/bin/tarvolin") + " " + arguments + " 2>" +
+                                (temp_ / "errors");
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+};
+
 // With no bar resident, the launcher runs the bar beside it, else the one
 // where the package puts it (../lib/tarvolin), hands it Qt's options but not
 // its own, and ends as the bar does; without a bar it says so and ends with 1.
-TEST_F(FileSystemTest, TheLauncherRunsTheBarBesideItOrFromLib) {
-  fs::create_directories(temp_ / "usr/lib/tarvolin");
-  fs::create_directories(temp_ / "usr/bin");
-  fs::copy_file(TARVOLIN_LAUNCHER, temp_ / "usr/bin/tarvolin");
-  const auto run = [this](const std::string& arguments) {
-    const std::string command =
-        "XDG_RUNTIME_DIR=" + temp_.Path() + " FAKE_BAR_LOG=" + (temp_ / "log") + " " +
-        (temp_ / "usr/bin/tarvolin") + " " + arguments + " 2>" + (temp_ / "errors");
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  };
-  EXPECT_EQ(run("--show"), 1);
+TEST_F(LauncherTest, RunsTheBarBesideItOrFromLib) {
+  EXPECT_EQ(Run("--show"), 1);
   EXPECT_EQ(temp_.Read("errors").rfind("tarvolin: cannot start the bar: ", 0), 0u)
       << temp_.Read("errors");
   fs::copy_file(TARVOLIN_FAKE_BAR, temp_ / "usr/lib/tarvolin/libtarvolin-bar.so");
-  EXPECT_EQ(run("--toggle -platform offscreen -reverse"), 7);
+  EXPECT_EQ(Run("--toggle -platform offscreen -reverse"), 7);
   EXPECT_EQ(temp_.Read("log"),
             temp_ / "usr/bin/../lib/tarvolin/libtarvolin-bar.so -platform offscreen -reverse");
   fs::copy_file(TARVOLIN_FAKE_BAR, temp_ / "usr/bin/libtarvolin-bar.so");
-  EXPECT_EQ(run(""), 7);
+  EXPECT_EQ(Run(""), 7);
   EXPECT_EQ(temp_.Read("log"), temp_ / "usr/bin/libtarvolin-bar.so");
+}
+
+// A second user, made when missing (which needs root); null when not root.
+const passwd* OtherUser() {
+  if (::geteuid() != 0 || (::getpwnam("tvattacker") == nullptr &&
+                           std::system("useradd -M -r -s /usr/sbin/nologin tvattacker") != 0)) {
+    return nullptr;
+  }
+  return ::getpwnam("tvattacker");
+}
+// Runs `run` in a process of that user's, which ends with what it gives.
+template <typename Run>
+pid_t AsUser(const passwd& user, Run run) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::_exit(::setgroups(0, nullptr) == 0 &&
+                    ::setresgid(user.pw_gid, user.pw_gid, user.pw_gid) == 0 &&
+                    ::setresuid(user.pw_uid, user.pw_uid, user.pw_uid) == 0
+                ? run()
+                : 99);
+  }
+  return child;
+}
+int ExitStatus(pid_t child) {
+  int status = 0;
+  return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Another user can neither pose as the bar nor reach it. Their socket in a
+// runtime folder open to all, answering "ok", gets no request: such a
+// folder, or one of theirs, is passed over, and a start never talks to
+// their socket. Whatever the umask, the bar's socket is the user's alone,
+// and even open to all, the bar answers only its user. (Their lock where
+// the bar's would lie is e2e_resident's, with the real bar.)
+TEST_F(LauncherTest, AnotherUserCanNeitherPoseAsTheBarNorReachIt) {
+  const passwd* other = OtherUser();
+  if (other == nullptr) {
+    GTEST_SKIP() << "acting as a second user, tvattacker, needs root (and useradd)";
+  }
+  fs::copy_file(TARVOLIN_FAKE_BAR, temp_ / "usr/bin/libtarvolin-bar.so");
+  const std::string shared = temp_ / "shared", theirs = temp_ / "theirs";
+  fs::create_directories(shared);
+  fs::create_directories(theirs);
+  ::chmod(shared.c_str(), 01777);
+  ASSERT_EQ(::chown(theirs.c_str(), other->pw_uid, other->pw_gid), 0);
+  const std::string fake = shared + "/tarvolin-_41.socket";
+  const pid_t poser = AsUser(*other, [&] {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    fake.copy(address.sun_path, sizeof address.sun_path - 1);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(fake.c_str(), 0777) != 0 || ::listen(fd, 8) != 0) {
+      return 1;
+    }
+    for (;;) {
+      const int client = ::accept(fd, nullptr, nullptr);
+      if (char c = 0; ::read(client, &c, 1) == 1) {
+        Send(client, "ok\n");
+        return 42;  // told something
+      }
+      ::close(client);
+    }
+  });
+  for (int i = 0; i < 200 && !fs::exists(fake); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(fs::exists(fake)) << "the other user's socket was not made";
+  ::setenv("XDG_RUNTIME_DIR", theirs.c_str(), 1);
+  EXPECT_EQ(instance::SocketPath().rfind("/tmp/tarvolin-", 0), 0u) << instance::SocketPath();
+  ::setenv("XDG_RUNTIME_DIR", shared.c_str(), 1);
+  EXPECT_EQ(instance::SocketPath().rfind("/tmp/tarvolin-", 0), 0u) << instance::SocketPath();
+  EXPECT_EQ(Run("--toggle"), 7);
+  EXPECT_EQ(instance::SendToResident(fake, "toggle"), instance::Handover::kUnsafe);
+  EXPECT_EQ(::waitpid(poser, nullptr, WNOHANG), 0) << "another user's socket was told something";
+  ::kill(poser, SIGKILL);
+  ::waitpid(poser, nullptr, 0);
+
+  ::setenv("XDG_RUNTIME_DIR", temp_.Path().c_str(), 1);
+  const std::string socket = instance::SocketPath();
+  const mode_t umask = ::umask(0);
+  Resident bar(socket);
+  ::umask(umask);
+  struct stat made {};
+  ASSERT_EQ(::stat(socket.c_str(), &made), 0);
+  EXPECT_EQ(made.st_mode & 0777, 0600u);
+  // What comes of another user's request: 1 refused, 2 "ok", 3 closed unanswered.
+  const auto request = [&] {
+    return ExitStatus(AsUser(*other, [&socket] {
+      const int fd = Connect(socket);
+      if (fd < 0) {
+        return errno == EACCES ? 1 : 4;
+      }
+      Send(fd, "toggle\n");
+      return Answer(fd) == "ok\n" ? 2 : 3;
+    }));
+  };
+  EXPECT_EQ(request(), 1);
+  ::chmod(socket.c_str(), 0777);
+  EXPECT_EQ(request(), 3);
+  EXPECT_TRUE(bar.Taken().empty());
 }
 #endif
 #else
