@@ -4,8 +4,10 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwctype>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -180,16 +182,9 @@ void BarWindow::Start() {
                              nullptr, instance_, nullptr);
   bar_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kBarClass, L"Tarvolin", WS_POPUP, 0, 0,
                            250, 19, owner_, nullptr, instance_, this);
-  const int dpi = Dpi();
-  ::SetWindowPos(bar_, nullptr, 0, 0, ::MulDiv(3750, dpi, 1440), ::MulDiv(285, dpi, 1440),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  font_ = ::CreateFontW(-::MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg 2");
-  box_ = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0,
-                           ::MulDiv(3735, dpi, 1440), ::MulDiv(285, dpi, 1440), bar_, nullptr,
-                           instance_, nullptr);
-  ::SendMessageW(box_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  box_ = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 0, 0,
+                           bar_, nullptr, instance_, nullptr);
+  Scale(Dpi());
   // Nothing typed or pasted is cut off: the rules refuse a line too long.
   ::SendMessageW(box_, EM_SETLIMITTEXT, 0, 0);
   ::SetWindowSubclass(box_, &BarWindow::BoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -220,6 +215,23 @@ void BarWindow::GrabHotkey() {
   }
   std::fprintf(stderr, "tarvolin: no hotkey: %s\n", error.c_str());
   rules_.TellHotkeyFailed(error);
+}
+
+void BarWindow::Scale(int dpi) {
+  ::SetWindowPos(bar_, nullptr, 0, 0, ::MulDiv(3750, dpi, 1440), ::MulDiv(285, dpi, 1440),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(box_, nullptr, 0, 0, ::MulDiv(3735, dpi, 1440), ::MulDiv(285, dpi, 1440),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  HFONT old = font_;
+  font_ = ::CreateFontW(-::MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg 2");
+  ::SendMessageW(box_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  // Dialogs open now hold the old face until they close.
+  if (old != nullptr && std::none_of(std::begin(dialogs_), std::end(dialogs_),
+                                     [](const auto& dialog) { return dialog != nullptr; })) {
+    ::DeleteObject(old);
+  }
 }
 
 bool BarWindow::DialogMessage(MSG& message) {
@@ -268,9 +280,14 @@ LRESULT BarWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         rules_.OnOnlineTick();
       }
       return 0;
+    case WM_DPICHANGED:
+      // The screen's scale changed: the bar keeps its designed size in
+      // twips, and its face its size in points.
+      Scale(HIWORD(wParam));
+      KeepTicking();
+      return 0;
     case WM_MOVE:
     case WM_DISPLAYCHANGE:
-    case WM_DPICHANGED:
       // Anything that can move the bar off its corner sets the timer going.
       KeepTicking();
       break;

@@ -53,6 +53,8 @@ class BarWindow : public bar::View {
   bool ShowTrayIcon();
   void HideTrayIcon();
   void Activate();
+  // Sizes the bar, its box and its face for the screen's dots per inch.
+  void Scale(int dpi);
   int Dpi() const;
 
   // bar::View
