@@ -95,7 +95,8 @@ class DriveTest : public ::testing::Test {
 TEST_F(DriveTest, DispatchesWordsAddressesDrivePathsAndWindowsPrograms) {
   // clang-format off
   const std::pair<const char*, std::string> cases[] = {
-      {"QUIT", "quit"}, {"Exit", "quit"}, {"edit", "dialog 1"}, {"options", "dialog 2"},
+      {"QUIT", "quit"}, {"Exit", "quit"}, {"Help", "dialog 0"}, {"edit", "dialog 1"},
+      {"options", "dialog 2"},
       {"MIRELO", "dialog 3"}, {"WWW.Example.ORG/Path", "open www.example.org/path"},
       {"HTTPS://A.b", "open https://a.b"}, {"Example.COM", "open http://example.com"},
       {"example.comx", "nothing"}, {"c:\\tools\\setup.com", "open http://c:\\tools\\setup.com"},

@@ -205,9 +205,11 @@ Command DispatchCommand(const std::string& text, const SettingsState& settings,
     command.kind = Command::Kind::kQuit;
     return command;
   }
-  if (cmd == "edit" || cmd == "options" || cmd == "mirelo") {
+  // The help screen names "help" beside F1: the word opens it too.
+  if (cmd == "help" || cmd == "edit" || cmd == "options" || cmd == "mirelo") {
     command.kind = Command::Kind::kOpenDialog;
-    command.dialog = cmd == "edit"      ? Dialog::kEditor
+    command.dialog = cmd == "help"      ? Dialog::kHelp
+                     : cmd == "edit"    ? Dialog::kEditor
                      : cmd == "options" ? Dialog::kOptions
                                         : Dialog::kHidden;
     return command;
