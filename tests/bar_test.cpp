@@ -331,6 +331,16 @@ TEST_F(BarTest, TabCompletesTheWordBeforeTheCaret) {
   view_.Type("c:\\ga");
   Press(Key::kTab);
   EXPECT_EQ(view_.text, "c:\\Games\\");
+  // A name with a blank goes in quoted: the line reads it back as one word,
+  // and a Tab inside the quotes goes on from there.
+  temp_.Write("c/Two words/a b.txt", "");
+  view_.Type("run c:\\tw");
+  Press(Key::kTab);
+  EXPECT_EQ(view_.text, "run \"c:\\Two words\\\"");
+  view_.Type("run \"c:\\Two words\\a");
+  Press(Key::kTab);
+  EXPECT_EQ(view_.text, "run \"c:\\Two words\\a b.txt\"");
+  EXPECT_EQ(SplitWords(view_.text), (Strings{"run", "c:\\Two words\\a b.txt"}));
 }
 
 // F2 takes the bar's text into the editor, then empties the box; F3 records

@@ -295,15 +295,25 @@ void BarRules::CompleteWord() {
   if (!state.candidates.empty() && text == state.shown) {
     state.index = (state.index + 1) % state.candidates.size();
   } else {
-    // The word runs from the blank before the caret (or the line's start)
-    // to the caret.
+    // The word runs from the last blank outside quotes before the caret
+    // (or the line's start) to the caret, as the line's own splitting
+    // reads it.
     const std::size_t caret = ByteOffset(text, view_.Caret());
-    const std::size_t blank = caret == 0 ? std::string::npos : text.rfind(' ', caret - 1);
-    const std::size_t start = blank == std::string::npos ? 0 : blank + 1;
+    std::size_t start = 0;
+    char quote = 0;
+    for (std::size_t i = 0; i < caret; ++i) {
+      if (quote != 0) {
+        quote = text[i] == quote ? 0 : quote;
+      } else if (text[i] == '"' || text[i] == '\'') {
+        quote = text[i];
+      } else if (text[i] == ' ' || text[i] == '\t') {
+        start = i + 1;
+      }
+    }
     state.candidates.clear();
     // A caret right before a word, with nothing begun, completes nothing:
     // a candidate would run into that word.
-    if (start == caret && caret < text.size() && text[caret] != ' ') {
+    if (start == caret && caret < text.size() && text[caret] != ' ' && text[caret] != '\t') {
       return;
     }
     if (!programs_) {
@@ -315,8 +325,17 @@ void BarRules::CompleteWord() {
     }
     state.before = text.substr(0, start);
     state.after = text.substr(caret);
-    state.candidates =
-        TabCandidates(text.substr(start, caret - start), names, *programs_, system_.files);
+    const std::vector<std::string> words = SplitWords(text.substr(start, caret - start));
+    state.candidates = TabCandidates(words.empty() ? std::string() : words.front(), names,
+                                     *programs_, system_.files);
+    // A candidate with a blank or a quote goes in quoted, so that the line
+    // reads it back as one word.
+    for (std::string& candidate : state.candidates) {
+      if (candidate.find_first_of(" \t\"'") != std::string::npos) {
+        const char mark = candidate.find('"') == std::string::npos ? '"' : '\'';
+        candidate = mark + candidate + mark;
+      }
+    }
     state.index = 0;
     if (state.candidates.empty()) {
       return;
