@@ -51,7 +51,7 @@ void BeDpiAware() {
 }
 
 // Hands the request to the running bar, waiting a few seconds for one that
-// is still starting. False when none answered.
+// is still starting to make its window. False when none answered.
 bool SendToRunningBar(const std::string& request) {
   for (int attempt = 0; attempt < 60; ++attempt) {
     if (HWND bar = ::FindWindowW(tarvolin::win32::kBarClass, nullptr)) {
@@ -61,12 +61,12 @@ bool SendToRunningBar(const std::string& request) {
       ::AllowSetForegroundWindow(process);
       COPYDATASTRUCT data{tarvolin::win32::kRequestData, static_cast<DWORD>(request.size()),
                           const_cast<char*>(request.data())};
+      // One try: a bar that refuses or does not answer in time will not
+      // do better the next time.
       DWORD_PTR answer = 0;
-      if (::SendMessageTimeoutW(bar, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                                SMTO_ABORTIFHUNG, 5000, &answer) != 0 &&
-          answer == TRUE) {
-        return true;
-      }
+      return ::SendMessageTimeoutW(bar, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                   SMTO_ABORTIFHUNG, 5000, &answer) != 0 &&
+             answer == TRUE;
     }
     ::Sleep(50);
   }

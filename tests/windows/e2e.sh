@@ -83,11 +83,17 @@ printf '[Tarvolin]\r\nloca=4\r\nCaseSensitive=0\r\nAutoUpdate=0\r\nWebExtensions
   >"$dir/tv.ini"
 printf '%s\r\nmark\r\n' "$games\\start_marker.exe" >"$dir/files.cfg"
 
+# Another program holds the bar's key: the bar says so, once, in its box.
+"$wine" "$bin/hotkey_holder.exe" &
+holder=$!
+sleep 1
 (cd "$dir" && exec "$wine" ./tarvolin.exe >"$work/bar.log" 2>&1) &
 wait_until 30 mapped Tarvolin || { fail "the bar was not shown"; exit 1; }
 geometry=$(xwininfo -id "$(window Tarvolin)" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width/ {w=$NF} /Height/ {h=$NF} END {print x "," y " " w "x" h}')
 [ "$geometry" = "774,717 250x19" ] || fail "the bar stands at $geometry, not 774,717 250x19"
 expect_focus Tarvolin "at start"
+expect_bar "Hotkey: Ctrl+Alt+Space is taken by another program" "with the key held elsewhere"
+kill "$holder"
 
 # A quickcommand starts its program in the program's own folder.
 xdotool type mark
