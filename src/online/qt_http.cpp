@@ -6,6 +6,7 @@
 #include <QNetworkReply>
 #include <QPointer>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 
 namespace tarvolin {
@@ -46,7 +47,9 @@ bool IsLocal(const QString& host) {
 }  // namespace
 
 bool RedirectAllowed(const QUrl& from, const QUrl& to) {
-  return IsHttp(to) && (IsLocal(from.host()) || !IsLocal(to.host()));
+  const bool downgrade =
+      from.scheme() == QLatin1String("https") && to.scheme() != QLatin1String("https");
+  return IsHttp(to) && !downgrade && (IsLocal(from.host()) || !IsLocal(to.host()));
 }
 
 QtHttpClient::QtHttpClient() : manager_(new QNetworkAccessManager(&context_)) {}
@@ -101,37 +104,47 @@ void QtHttpClient::Fetch(const QUrl& address, int redirectsLeft, std::size_t max
                        QNetworkRequest::ManualRedirectPolicy);
   QNetworkReply* reply = manager_->get(request);
   reply->setParent(&context_);
+  // Qt reads the answer on a thread of its own: without a bound on its
+  // buffer it would go on reading while this thread is busy.
+  reply->setReadBufferSize(static_cast<qint64>(maxBytes) + 1);
   *current = reply;
   auto body = std::make_shared<std::string>();
+  QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, maxBytes] {
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (length.isValid() && length.toULongLong() > maxBytes) {
+      reply->abort();
+    }
+  });
   QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, body, maxBytes] {
-    const QByteArray more = reply->readAll();
+    const QByteArray more = reply->read(static_cast<qint64>(maxBytes + 1 - body->size()));
     body->append(more.constData(), static_cast<std::size_t>(more.size()));
     if (body->size() > maxBytes) {
       reply->abort();
     }
   });
-  QObject::connect(reply, &QNetworkReply::finished, reply,
-                   [this, reply, body, maxBytes, redirectsLeft, current, done] {
-                     reply->deleteLater();
-                     const QByteArray rest = reply->readAll();
-                     body->append(rest.constData(), static_cast<std::size_t>(rest.size()));
-                     const int status =
-                         reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-                     const QUrl next = reply->url().resolved(
-                         reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl());
-                     if (status >= 300 && status < 400 && next != reply->url() &&
-                         reply->hasRawHeader("Location")) {
-                       if (redirectsLeft > 0 && RedirectAllowed(reply->url(), next)) {
-                         Fetch(next, redirectsLeft - 1, maxBytes, current, done);
-                       } else {
-                         done(false, {});
-                       }
-                       return;
-                     }
-                     const bool ok = reply->error() == QNetworkReply::NoError && status >= 200 &&
-                                     status < 300 && body->size() <= maxBytes;
-                     done(ok, ok ? *body : std::string());
-                   });
+  QObject::connect(
+      reply, &QNetworkReply::finished, reply,
+      [this, reply, body, maxBytes, redirectsLeft, current, done] {
+        reply->deleteLater();
+        const QByteArray rest =
+            reply->read(static_cast<qint64>(maxBytes + 1 - std::min(body->size(), maxBytes + 1)));
+        body->append(rest.constData(), static_cast<std::size_t>(rest.size()));
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const QUrl next = reply->url().resolved(
+            reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl());
+        if (status >= 300 && status < 400 && next != reply->url() &&
+            reply->hasRawHeader("Location")) {
+          if (redirectsLeft > 0 && RedirectAllowed(reply->url(), next)) {
+            Fetch(next, redirectsLeft - 1, maxBytes, current, done);
+          } else {
+            done(false, {});
+          }
+          return;
+        }
+        const bool ok = reply->error() == QNetworkReply::NoError && status >= 200 && status < 300 &&
+                        body->size() <= maxBytes;
+        done(ok, ok ? *body : std::string());
+      });
 }
 
 std::string QtHttpClient::LocalIPv4Address() const {

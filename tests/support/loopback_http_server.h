@@ -20,6 +20,7 @@ class LoopbackHttpServer {
   struct Request {
     std::string target;       // "/path?query"
     bool clientLeft = false;  // the client closed the connection first
+    double sent = 0;          // a stream's bytes handed to the network
   };
 
   // With a certificate and its key (PEM files) the server speaks https.
@@ -54,7 +55,7 @@ class LoopbackHttpServer {
     for (const QJsonValue record : QJsonDocument::fromJson(log.readAll()).array()) {
       const std::string target = record["target"].toString().toStdString();
       if (target.find(part) != std::string::npos) {
-        requests.push_back({target, record["clientLeft"].toBool()});
+        requests.push_back({target, record["clientLeft"].toBool(), record["sent"].toDouble()});
       }
     }
     return requests;

@@ -10,8 +10,8 @@
 #   /stream/N        N bytes without a length: the answer ends with the connection
 #   /stall           no answer: holds on until the client leaves
 # LOG always holds the requests so far as one JSON list of {target,
-# clientLeft}, clientLeft once the client closed the connection before the
-# server was through. With a certificate and its key it speaks https.
+# clientLeft, sent}, clientLeft once the client closed the connection before
+# the server was through, sent the bytes of a stream handed to the network. With a certificate and its key it speaks https.
 import http.server, json, os, socket, ssl, sys, threading, urllib.parse
 
 log_file = sys.argv[1]
@@ -40,7 +40,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.connection.settimeout(60)
                 request["clientLeft"] = self.connection.recv(1) == b""
             elif kind == "stream":
-                self.answer(200, b"a" * int(argument), length=False)
+                self.answer(200, length=False)
+                request["sent"] = 0
+                chunk = b"a" * 65536
+                while request["sent"] < int(argument):
+                    self.wfile.write(chunk[: int(argument) - request["sent"]])
+                    request["sent"] += min(len(chunk), int(argument) - request["sent"])
             elif kind == "to":
                 self.answer(302, location=argument)
             elif kind == "redirect":
