@@ -58,6 +58,8 @@ find_program(TARVOLIN_GZIP gzip REQUIRED)
 set(generated ${CMAKE_BINARY_DIR}/packaging)
 add_custom_command(
   OUTPUT ${generated}/tarvolin.1.gz ${generated}/changelog.gz
+  # Only some generators make an output's folder themselves.
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${generated}
   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/docs/tarvolin.1
           ${PROJECT_SOURCE_DIR}/packaging/changelog ${generated}
   COMMAND ${TARVOLIN_GZIP} -9nf ${generated}/tarvolin.1 ${generated}/changelog
