@@ -68,8 +68,16 @@ add_custom_command(
 add_custom_target(tarvolin_package_documents ALL
                   DEPENDS ${generated}/tarvolin.1.gz ${generated}/changelog.gz)
 
+# A program installed from a package is updated by the package manager and
+# does not call home on its own: the system layout leaves out the HTTP module,
+# and with it the update check and the usage report, unless this is on. The
+# portable folder keeps both.
+option(TARVOLIN_SYSTEM_ONLINE "Update check and usage report in the system layout (.deb)" OFF)
 install(TARGETS tarvolin DESTINATION bin COMPONENT system)
-install(TARGETS tarvolin-bar tarvolin_http DESTINATION lib/tarvolin COMPONENT system)
+install(TARGETS tarvolin-bar DESTINATION lib/tarvolin COMPONENT system)
+if(TARVOLIN_SYSTEM_ONLINE)
+  install(TARGETS tarvolin_http DESTINATION lib/tarvolin COMPONENT system)
+endif()
 install(FILES ${PROJECT_SOURCE_DIR}/docs/ReadMe.txt ${PROJECT_SOURCE_DIR}/docs/Changelog.txt
         DESTINATION share/tarvolin COMPONENT system)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/tarvolin.desktop

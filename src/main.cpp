@@ -123,15 +123,21 @@ int RunBar(int argc, char* argv[]) {
   // online tick: start-up does not pay for Qt Network.
   const std::string barFolder = BarFolder(files.ProgramFolder());
   QLibrary module(QString::fromStdString(barFolder) + QStringLiteral("/tarvolin_http"));
-  const auto http = [&module]() -> std::unique_ptr<tarvolin::HttpClient> {
-    const auto create = reinterpret_cast<tarvolin::HttpClientFactory>(
-        module.resolve(tarvolin::kHttpClientFactoryName));
-    if (create == nullptr) {
-      std::fprintf(stderr, "tarvolin: no update check: %s\n", qPrintable(module.errorString()));
-      return nullptr;
-    }
-    return std::unique_ptr<tarvolin::HttpClient>(create());
-  };
+  // A copy installed from a package has no HTTP module, and so no update
+  // check and no usage report: the package manager updates it.
+  std::function<std::unique_ptr<tarvolin::HttpClient>()> http;
+  std::error_code noModule;
+  if (std::filesystem::exists(barFolder + "/libtarvolin_http.so", noModule)) {
+    http = [&module]() -> std::unique_ptr<tarvolin::HttpClient> {
+      const auto create = reinterpret_cast<tarvolin::HttpClientFactory>(
+          module.resolve(tarvolin::kHttpClientFactoryName));
+      if (create == nullptr) {
+        std::fprintf(stderr, "tarvolin: no update check: %s\n", qPrintable(module.errorString()));
+        return nullptr;
+      }
+      return std::unique_ptr<tarvolin::HttpClient>(create());
+    };
+  }
   tarvolin::ui::Prompter prompter;
   // A portable copy starts commands in its own folder, an installed one in
   // the user's home.

@@ -442,6 +442,8 @@ TEST_F(BarTest, TheOptionsMoveTheBarAndSaveWhenTheyClose) {
   Run("options");
   EXPECT_EQ(view_.Log(), (Strings{"roll out options 4"}));
   OptionsModel& options = *rules_->Options();
+  // Without an HTTP client (an installed copy) Auto-Update cannot be changed.
+  EXPECT_FALSE(options.AutoUpdateChangeable());
   EXPECT_EQ(options.Corner(), 4);
   EXPECT_EQ(options.webExtensionText, "com,org");
   options.PickCorner(1);
@@ -461,6 +463,9 @@ TEST_F(BarTest, TheOptionsMoveTheBarAndSaveWhenTheyClose) {
   EXPECT_NE(temp_.Read("prog/tv.ini").find("loca= 1\r\nCaseSensitive= 1\r\nAutoUpdate= 1\r\n"),
             std::string::npos);
   EXPECT_EQ(view_.Log(), (Strings{"focus to bar"}));
+  BarRules online({files_, profile_, shell_, "", work_, "", [] { return nullptr; }}, view_);
+  online.OnKey(Key::kF3);
+  EXPECT_TRUE(online.Options()->AutoUpdateChangeable());
 }
 
 // Escape and --toggle hide a bar in front behind its tray icon, or without

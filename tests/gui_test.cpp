@@ -328,13 +328,15 @@ TEST_F(GuiTest, TheBarStaysAboveDialogsUnrollAboveItAndTheOptionsMoveIt) {
   EXPECT_EQ(app_->Bar().pos(), QPoint(0, -2));
   In<QCheckBox>(Dialog::kOptions, "caseSensitive")->click();
   EXPECT_TRUE(app_->Rules().Settings().CaseSensitive);
+  // This copy has no HTTP client: Auto-Update is off and stays so.
   In<QCheckBox>(Dialog::kOptions, "autoUpdate")->click();
+  EXPECT_FALSE(In<QCheckBox>(Dialog::kOptions, "autoUpdate")->isEnabled());
   EXPECT_EQ(In<QLineEdit>(Dialog::kOptions, "webExtensions")->text(), "com,org");
   In<QLineEdit>(Dialog::kOptions, "webExtensions")->setText("com,org,");
   app_->OpenDialog(Dialog::kOptions)->close();
   ExpectStatus("Settings Saved...");
   EXPECT_NE(temp_.Read("prog/tv.ini")
-                .find("loca= 1\r\nCaseSensitive= 1\r\nAutoUpdate= 1\r\n"
+                .find("loca= 1\r\nCaseSensitive= 1\r\nAutoUpdate= 0\r\n"
                       "WebExtensions=com,org,\r\n"),
             std::string::npos);
   EXPECT_TRUE(QTest::qWaitFor([this] { return app_->Bar().pos() == QPoint(0, 0); }, 3000));

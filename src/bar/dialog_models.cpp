@@ -40,11 +40,13 @@ std::string EditorModel::Browse() {
   return chosenFile_;
 }
 
-OptionsModel::OptionsModel(SettingsState& settings, std::function<void(int corner)> moveBar)
+OptionsModel::OptionsModel(SettingsState& settings, std::function<void(int corner)> moveBar,
+                           bool online)
     : autoUpdate(settings.AutoUpdate),
       webExtensionText(FormatWebExtensions(settings.WebExtensionList)),
       settings_(settings),
-      moveBar_(std::move(moveBar)) {}
+      moveBar_(std::move(moveBar)),
+      online_(online) {}
 
 int OptionsModel::Corner() const {
   return settings_.CornerCode >= 1 && settings_.CornerCode <= 4 ? settings_.CornerCode : 0;

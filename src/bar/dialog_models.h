@@ -60,8 +60,12 @@ class EditorModel {
 // Auto-Update and the web endings are kept until the dialog closes.
 class OptionsModel {
  public:
-  // `moveBar` moves the bar for a corner clicked in the dialog.
-  OptionsModel(SettingsState& settings, std::function<void(int corner)> moveBar);
+  // `moveBar` moves the bar for a corner clicked in the dialog. Without
+  // `online` the program has no update check: Auto-Update is shown off and
+  // cannot be changed.
+  OptionsModel(SettingsState& settings, std::function<void(int corner)> moveBar,
+               bool online = true);
+  bool AutoUpdateChangeable() const { return online_; }
 
   // The corner shown checked (0 for none), and the other values shown.
   int Corner() const;
@@ -75,6 +79,7 @@ class OptionsModel {
  private:
   SettingsState& settings_;
   std::function<void(int corner)> moveBar_;
+  bool online_;
 };
 
 }  // namespace tarvolin::bar

@@ -65,7 +65,8 @@ double TimeOfDay() {
 
 }  // namespace
 
-BarRules::BarRules(System system, View& view) : system_(std::move(system)), view_(view) {
+BarRules::BarRules(System system, View& view)
+    : system_(std::move(system)), view_(view), canGoOnline_(static_cast<bool>(system_.http)) {
   if (!system_.clock) {
     system_.clock = TimeOfDay;
   }
@@ -404,11 +405,14 @@ void BarRules::RollOutForm(Dialog dialog) {
       editor_ = std::make_unique<EditorModel>(Table(), system_.files, view_, view_.Text(),
                                               Folder(system_.workFolder));
     } else if (dialog == Dialog::kOptions) {
-      options_ = std::make_unique<OptionsModel>(settings_, [this](int corner) {
-        const Metrics metrics = view_.Measure();
-        view_.MoveBar(
-            OptionsCornerPosition(corner, metrics.bar, metrics.screen, metrics.twipsPerPixel));
-      });
+      options_ = std::make_unique<OptionsModel>(
+          settings_,
+          [this](int corner) {
+            const Metrics metrics = view_.Measure();
+            view_.MoveBar(
+                OptionsCornerPosition(corner, metrics.bar, metrics.screen, metrics.twipsPerPixel));
+          },
+          canGoOnline_);
       // Showing the corner it finds is a click on it: the bar moves by the
       // dialog's own placement before the dialog unrolls out of it.
       if (options_->Corner() != 0) {

@@ -149,6 +149,8 @@ class BarRules {
   bool open_[4] = {};
   std::unique_ptr<EditorModel> editor_;
   std::unique_ptr<OptionsModel> options_;
+  // The program can go online at all: it has an HTTP client to make.
+  bool canGoOnline_;
   std::unique_ptr<HttpClient> http_;
   std::unique_ptr<OnlineServices> online_;
 };

@@ -344,7 +344,9 @@ OptionsDialog::OptionsDialog(bar::OptionsModel& options)
   caseSensitive_->setChecked(options.CaseSensitive());
   connect(caseSensitive_, &QCheckBox::toggled, this,
           [&options](bool on) { options.SetCaseSensitive(on); });
-  autoUpdate->setChecked(options.autoUpdate);
+  // Without an update check in this copy the box says it is off, for good.
+  autoUpdate->setChecked(options.AutoUpdateChangeable() && options.autoUpdate);
+  autoUpdate->setEnabled(options.AutoUpdateChangeable());
   connect(autoUpdate, &QCheckBox::toggled, this, [&options](bool on) { options.autoUpdate = on; });
   connect(webExtensions, &QLineEdit::textChanged, this,
           [&options](const QString& text) { options.webExtensionText = ToUtf8(text); });

@@ -346,7 +346,10 @@ class OptionsDialog : public ToolDialog {
     const HWND autoUpdate =
         inFrame(0, L"BUTTON", L"Auto-Update", check, 240, 600, 1335, 255, kAutoUpdate);
     ::SendMessageW(caseSensitive_, BM_SETCHECK, options_.CaseSensitive() ? BST_CHECKED : 0, 0);
-    ::SendMessageW(autoUpdate, BM_SETCHECK, options_.autoUpdate ? BST_CHECKED : 0, 0);
+    // Without an update check in this copy the box says it is off, for good.
+    ::SendMessageW(autoUpdate, BM_SETCHECK,
+                   options_.AutoUpdateChangeable() && options_.autoUpdate ? BST_CHECKED : 0, 0);
+    ::EnableWindow(autoUpdate, options_.AutoUpdateChangeable());
     inFrame(2, L"EDIT", Wide(options_.webExtensionText),
             WS_CHILD | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 240, 240, 2895, 285, kWebExtensions,
             WS_EX_CLIENTEDGE);

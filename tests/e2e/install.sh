@@ -17,10 +17,13 @@ close_window() {
 }
 
 DESTDIR=$work/root cmake --install "$build" --prefix /usr >"$work/install.log" || fail "cmake --install failed"
-for file in bin/tarvolin lib/tarvolin/libtarvolin-bar.so lib/tarvolin/libtarvolin_http.so share/tarvolin/ReadMe.txt \
+for file in bin/tarvolin lib/tarvolin/libtarvolin-bar.so share/tarvolin/ReadMe.txt \
   share/applications/tarvolin.desktop share/man/man1/tarvolin.1.gz share/doc/tarvolin/copyright; do
   [ -f "$work/root/usr/$file" ] || fail "/usr/$file was not installed"
 done
+# The package manager updates an installed copy: it has no update check.
+[ ! -e "$work/root/usr/lib/tarvolin/libtarvolin_http.so" ] || fail "the HTTP module was installed"
+
 [ -z "$(find "$work/root" -name files.cfg)" ] || fail "a files.cfg was installed"
 home=$work/home dir=$work/home/.config/tarvolin
 mkdir -p "$home" && mkdir -m 0700 "$home/run"
