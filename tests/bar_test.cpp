@@ -3,6 +3,8 @@
 // records what it was asked to start, and real files in a temporary folder
 // mapped as drive C.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <deque>
 #include <filesystem>
@@ -466,6 +468,49 @@ TEST_F(BarTest, TheOptionsMoveTheBarAndSaveWhenTheyClose) {
   BarRules online({files_, profile_, shell_, "", work_, "", [] { return nullptr; }}, view_);
   online.OnKey(Key::kF3);
   EXPECT_TRUE(online.Options()->AutoUpdateChangeable());
+}
+
+// Two bars of one user on the same files, each a process of its own: what
+// one saves while the other's editor or options are open is kept when the
+// other closes them.
+TEST_F(BarTest, TwoBarsSaveWithoutDroppingTheOthersChanges) {
+  Start("www.a.org\r\na\r\nwww.b.org\r\nb\r\n");
+  Press(Key::kF2);
+  Press(Key::kF3);
+  const pid_t other = ::fork();
+  if (other == 0) {
+    FakeView view;
+    BarRules rules({files_, profile_, shell_, "", work_, "", nullptr, [] { return 0.0; }}, view);
+    view.rules = &rules;
+    rules.Start();
+    rules.OnKey(Key::kF2);
+    const bool added = rules.Editor()->Add("www.c.org", "c");
+    rules.OnDialogClosed(Dialog::kEditor);
+    rules.OnKey(Key::kF3);
+    rules.Options()->PickCorner(1);
+    rules.OnDialogClosed(Dialog::kOptions);
+    ::_exit(added ? 0 : 1);
+  }
+  int status = -1;
+  ASSERT_EQ(::waitpid(other, &status, 0), other);
+  ASSERT_EQ(status, 0);
+  EditorModel& editor = *rules_->Editor();
+  editor.Remove(0);
+  EXPECT_TRUE(editor.Add("www.d.org", "d"));
+  rules_->OnDialogClosed(Dialog::kEditor);
+  EXPECT_EQ(temp_.Read("prog/files.cfg"), "www.b.org\r\nb\r\nwww.c.org\r\nc\r\nwww.d.org\r\nd\r\n");
+  Run("c");
+  EXPECT_EQ(Opened(), (Calls{{"www.c.org", work_}}));
+  rules_->Options()->SetCaseSensitive(true);
+  rules_->OnDialogClosed(Dialog::kOptions);
+  EXPECT_NE(temp_.Read("prog/tv.ini").find("loca= 1\r\nCaseSensitive= 1\r\n"), std::string::npos)
+      << temp_.Read("prog/tv.ini");
+  // Nothing changed here: the other's save is taken whole.
+  temp_.Write("prog/files.cfg", "www.e.org\r\ne\r\n");
+  Press(Key::kF2);
+  temp_.Write("prog/files.cfg", "www.f.org\r\nf\r\n");
+  rules_->OnDialogClosed(Dialog::kEditor);
+  EXPECT_EQ(temp_.Read("prog/files.cfg"), "www.f.org\r\nf\r\n");
 }
 
 // Escape and --toggle hide a bar in front behind its tray icon, or without

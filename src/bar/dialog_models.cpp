@@ -19,13 +19,23 @@ bool EditorModel::Add(const std::string& target, const std::string& name) {
   const EditorPrompts prompts{
       [this](const std::string& text) { prompts_.Inform(Dialog::kEditor, text); },
       [this](const std::string& text) { return prompts_.AskYesNo(Dialog::kEditor, text); }};
+  TakeBefore();
   return AddQuickcommand(table_, rows_, target, name, files_, prompts);
+}
+
+void EditorModel::TakeBefore() {
+  // Taken at the first change, not when the editor opens: with many
+  // entries the copy would hold back the editor's first showing.
+  if (!before_) {
+    before_ = QuickcommandTable(table_.begin(), table_.begin() + static_cast<long>(rows_));
+  }
 }
 
 void EditorModel::Remove(std::size_t k) {
   if (k >= rows_) {
     return;
   }
+  TakeBefore();
   RemoveQuickcommand(table_, k);
   --rows_;
 }

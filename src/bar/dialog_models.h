@@ -3,9 +3,11 @@
 // controls' events to them.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "bar/view.h"
@@ -31,7 +33,7 @@ class EditorModel {
 
   // How many rows the lists show: the table's size, 0 once the last row was
   // removed (the table then holds the blank placeholder).
-  std::size_t Rows() const { return rows_; }
+  std::size_t Rows() const { return std::min(rows_, table_.size()); }
   const QuickcommandEntry& Row(std::size_t k) const { return table_[k]; }
 
   // Adds the typed pair, asking about every entry that holds its name or
@@ -46,7 +48,13 @@ class EditorModel {
   // with its text selected.
   std::string Browse();
 
+  // The entries as the editor opened on them, taken at the first change;
+  // null while nothing was changed.
+  const QuickcommandTable* Before() const { return before_ ? &*before_ : nullptr; }
+
  private:
+  void TakeBefore();
+
   QuickcommandTable& table_;
   sys::FileSystem& files_;
   Prompts& prompts_;
@@ -54,6 +62,7 @@ class EditorModel {
   std::string startFolder_;
   std::size_t rows_;
   std::string chosenFile_;
+  std::optional<QuickcommandTable> before_;
 };
 
 // The options: the corner and case sensitivity take effect when clicked;

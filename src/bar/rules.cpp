@@ -99,10 +99,71 @@ QuickcommandTable& BarRules::Table() {
   if (loading_.valid()) {
     quickcommands_ = loading_.get();
   } else if (!quickcommandsLoaded_) {
+    quickcommandStamp_ = StampOf(QuickcommandPath());
     LoadQuickcommands(quickcommands_, QuickcommandPath());
   }
   quickcommandsLoaded_ = true;
   return quickcommands_;
+}
+
+BarRules::FileStamp BarRules::StampOf(const std::string& path) const {
+  const std::filesystem::path file(std::u8string(path.begin(), path.end()));
+  std::error_code ec;
+  FileStamp stamp;
+  stamp.size = std::filesystem::file_size(file, ec);
+  if (ec) {
+    return {};
+  }
+  stamp.time = std::filesystem::last_write_time(file, ec);
+  stamp.exists = !ec;
+  return stamp;
+}
+
+void BarRules::TakeOthersSave() {
+  QuickcommandTable& table = Table();
+  const FileStamp now = StampOf(QuickcommandPath());
+  if (now != quickcommandStamp_) {
+    quickcommandStamp_ = now;
+    LoadQuickcommands(table, QuickcommandPath());
+  }
+}
+
+void BarRules::MergeOthersSave(const EditorModel& editor, bool* hasRows) {
+  const FileStamp now = StampOf(QuickcommandPath());
+  if (now == quickcommandStamp_ || !now.exists) {
+    return;
+  }
+  QuickcommandTable disk;
+  LoadQuickcommands(disk, QuickcommandPath());
+  const QuickcommandTable ours(quickcommands_.begin(),
+                               quickcommands_.begin() + static_cast<long>(editor.Rows()));
+  // Nothing changed here: the other's save is taken whole.
+  quickcommands_ =
+      MergeQuickcommands(editor.Before() != nullptr ? *editor.Before() : ours, ours, disk);
+  *hasRows = !quickcommands_.empty();
+  if (quickcommands_.empty()) {
+    quickcommands_.push_back({});
+  }
+}
+
+void BarRules::MergeOthersOptions(std::string* webExtensionText) {
+  SettingsState disk = settings_;
+  if (!LoadSettings(disk, system_.profile, system_.files, IniPath())) {
+    return;
+  }
+  const SettingsState& before = optionsBefore_;
+  if (settings_.CornerCode == before.CornerCode) {
+    settings_.CornerCode = disk.CornerCode;
+  }
+  if (settings_.CaseSensitive == before.CaseSensitive) {
+    settings_.CaseSensitive = disk.CaseSensitive;
+  }
+  if (settings_.AutoUpdate == before.AutoUpdate) {
+    settings_.AutoUpdate = disk.AutoUpdate;
+  }
+  if (*webExtensionText == FormatWebExtensions(before.WebExtensionList)) {
+    *webExtensionText = system_.profile.Read(kSettingsSection, "WebExtensions", IniPath());
+  }
 }
 
 void BarRules::TellSaveFailed(Owner owner, const std::string& error) {
@@ -138,6 +199,7 @@ void BarRules::OnShown() {
   // A big files.cfg takes seconds to read: it is read on a thread of its
   // own, and whatever needs it first waits in Table().
   if (!quickcommandsLoaded_ && !loading_.valid()) {
+    quickcommandStamp_ = StampOf(QuickcommandPath());
     loading_ = std::async(std::launch::async, [path = QuickcommandPath()] {
       QuickcommandTable table;
       LoadQuickcommands(table, path);
@@ -401,10 +463,12 @@ void BarRules::RollOutForm(Dialog dialog) {
   if (!open) {
     open = true;
     if (dialog == Dialog::kEditor) {
+      TakeOthersSave();
       // The file dialog starts in the folder commands start in.
       editor_ = std::make_unique<EditorModel>(Table(), system_.files, view_, view_.Text(),
                                               Folder(system_.workFolder));
     } else if (dialog == Dialog::kOptions) {
+      optionsBefore_ = settings_;
       options_ = std::make_unique<OptionsModel>(
           settings_,
           [this](int corner) {
@@ -431,7 +495,11 @@ void BarRules::OnDialogClosed(Dialog dialog) {
   open = false;
   if (dialog == Dialog::kEditor) {
     std::string error;
-    if (!SaveQuickcommands(quickcommands_, editor_->Rows() > 0, QuickcommandPath(), &error)) {
+    bool hasRows = editor_->Rows() > 0;
+    MergeOthersSave(*editor_, &hasRows);
+    if (SaveQuickcommands(quickcommands_, hasRows, QuickcommandPath(), &error)) {
+      quickcommandStamp_ = StampOf(QuickcommandPath());
+    } else {
       view_.Inform(Dialog::kEditor, "The quickcommands could not be saved to files.cfg: " + error +
                                         "\rThey are kept until Tarvolin ends; close the editor "
                                         "again to retry.");
@@ -439,7 +507,8 @@ void BarRules::OnDialogClosed(Dialog dialog) {
     view_.ShowBar(false);
   } else if (dialog == Dialog::kOptions) {
     settings_.AutoUpdate = options_->autoUpdate;
-    const std::string text = options_->webExtensionText;
+    std::string text = options_->webExtensionText;
+    MergeOthersOptions(&text);
     settings_.WebExtensionList = ParseWebExtensions(text);
     std::string error;
     if (WriteOptions(settings_, text, system_.profile, IniPath(), &error)) {

@@ -4,6 +4,8 @@
 // its events here and shows what the rules tell its View.
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <future>
 #include <memory>
@@ -102,6 +104,14 @@ class BarRules {
   OptionsModel* Options() { return options_.get(); }
 
  private:
+  // A file's size and time of its last change.
+  struct FileStamp {
+    bool exists = false;
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type time;
+    bool operator==(const FileStamp&) const = default;
+  };
+
   void Submit();
   // Tab: puts the first candidate in place of the word before the caret; a
   // Tab right after shows the next one.
@@ -118,6 +128,15 @@ class BarRules {
   // The quickcommand table, once loaded: waits for the load under way, or
   // loads files.cfg now if none is.
   QuickcommandTable& Table();
+  FileStamp StampOf(const std::string& path) const;
+  // Before the editor opens: files.cfg again when another process saved it.
+  void TakeOthersSave();
+  // When the editor closes: what another process saved meanwhile, merged
+  // into the table, so that the save drops none of it.
+  void MergeOthersSave(const EditorModel& editor, bool* hasRows);
+  // When the options close: keys the dialog did not change take what
+  // another process saved meanwhile.
+  void MergeOthersOptions(std::string* webExtensionText);
   void TellSaveFailed(Owner owner, const std::string& error);
   std::string Folder(const std::string& folder) const;
   std::string IniPath() const;
@@ -128,6 +147,11 @@ class BarRules {
   SettingsState settings_;
   QuickcommandTable quickcommands_;
   bool quickcommandsLoaded_ = false;
+  // files.cfg as this process last read or wrote it: another process's
+  // save since then changes it.
+  FileStamp quickcommandStamp_;
+  // The settings as the options dialog opened on them.
+  SettingsState optionsBefore_;
   std::future<QuickcommandTable> loading_;
   CommandHistory history_;
   // The line being entered was carried out (or F1, F2 or F3 was pressed):

@@ -1,5 +1,7 @@
 #include "core/quickcommands.h"
 
+#include <algorithm>
+#include <map>
 #include <string_view>
 #include <utility>
 
@@ -78,6 +80,53 @@ void LoadQuickcommands(QuickcommandTable& table, const std::string& path) {
     entries.push_back(std::move(entry));
   }
   table = std::move(entries);
+}
+
+QuickcommandTable MergeQuickcommands(const QuickcommandTable& base, const QuickcommandTable& ours,
+                                     const QuickcommandTable& disk) {
+  // How often each pair stands in a table: a pair may be stored twice.
+  using Counts = std::map<std::pair<std::string, std::string>, long>;
+  const auto count = [](const QuickcommandTable& table) {
+    Counts counts;
+    for (const QuickcommandEntry& entry : table) {
+      ++counts[{entry.Target, entry.Name}];
+    }
+    return counts;
+  };
+  Counts removed = count(base);
+  Counts added = count(ours);
+  for (auto& [pair, times] : removed) {
+    const long kept = std::min(times, added[pair]);
+    times -= kept;
+    added[pair] -= kept;
+  }
+  // What the other process added too is not added twice.
+  Counts addedThere = count(disk);
+  for (const auto& [pair, times] : count(base)) {
+    addedThere[pair] -= times;
+  }
+  QuickcommandTable merged;
+  for (const QuickcommandEntry& entry : disk) {
+    long& gone = removed[{entry.Target, entry.Name}];
+    if (gone > 0) {
+      --gone;
+    } else {
+      merged.push_back(entry);
+    }
+  }
+  for (const QuickcommandEntry& entry : ours) {
+    long& fresh = added[{entry.Target, entry.Name}];
+    if (fresh > 0) {
+      --fresh;
+      long& there = addedThere[{entry.Target, entry.Name}];
+      if (there > 0) {
+        --there;
+      } else {
+        merged.push_back(entry);
+      }
+    }
+  }
+  return merged;
 }
 
 bool SaveQuickcommands(QuickcommandTable& table, bool hasRows, const std::string& path,

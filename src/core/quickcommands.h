@@ -38,6 +38,13 @@ void LoadQuickcommands(QuickcommandTable& table, const std::string& path);
 bool SaveQuickcommands(QuickcommandTable& table, bool hasRows, const std::string& path,
                        std::string* error);
 
+// What to save when another process saved `disk` since this one read `base`
+// and edited it into `ours`: the other's entries, less those this one
+// removed, then those this one added (unless the other added them too). An
+// entry is its pair of texts; a changed entry is one removed and one added.
+QuickcommandTable MergeQuickcommands(const QuickcommandTable& base, const QuickcommandTable& ours,
+                                     const QuickcommandTable& disk);
+
 // The first entry named `typed`: compared exactly when caseSensitive is on,
 // else with the letters A to Z folded. Null when none matches.
 const QuickcommandEntry* FindQuickcommand(const QuickcommandTable& table, const std::string& typed,
