@@ -42,11 +42,17 @@ mapped() {
 }
 focused() { [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "$1" ]; }
 # The bar's text once the program selected it all: copied to the clipboard.
+# Every call that waits on another program is bounded: a Wine process that
+# never answers fails the check instead of hanging the case.
 bar_text() {
-  printf '' | xclip -selection clipboard
-  xdotool key ctrl+c
-  sleep 0.3
-  xclip -o -selection clipboard 2>/dev/null
+  local attempt shown=
+  for attempt in 1 2 3; do
+    printf '' | timeout 5 xclip -selection clipboard
+    xdotool key ctrl+c
+    sleep 0.3
+    shown=$(timeout 5 xclip -o -selection clipboard 2>/dev/null) && [ -n "$shown" ] && break
+  done
+  printf '%s' "$shown"
 }
 expect_bar() {
   local shown
@@ -70,7 +76,7 @@ processes() {
 }
 no_bar() { [ "$(processes)" = 0 ]; }
 
-"$wine" wineboot --init >/dev/null 2>&1
+timeout 120 "$wine" wineboot --init >/dev/null 2>&1
 "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
 # A portable program folder, with a program on a drive path for a
@@ -141,13 +147,14 @@ else
 fi
 
 # A second start hands over and ends; --toggle hides and shows.
-(cd "$dir" && "$wine" ./tarvolin.exe --toggle) || fail "--toggle failed"
+(cd "$dir" && timeout 20 "$wine" ./tarvolin.exe --toggle) || fail "--toggle failed"
 wait_until 5 not mapped Tarvolin || fail "--toggle did not hide the bar"
-(cd "$dir" && "$wine" ./tarvolin.exe --show) || fail "--show failed"
+(cd "$dir" && timeout 20 "$wine" ./tarvolin.exe --show) || fail "--show failed"
 wait_until 5 mapped Tarvolin || fail "--show did not bring the bar back"
 expect_focus Tarvolin "after --show"
 [ "$(processes)" = 1 ] || fail "$(processes) bars run after a second start"
-[ "$("$wine" "$dir/tarvolin.exe" --version | tr -d '\r')" = "tarvolin 0.8.7" ] || fail "--version"
+[ "$(timeout 20 "$wine" "$dir/tarvolin.exe" --version | tr -d '\r')" = "tarvolin 0.8.7" ] ||
+  fail "--version"
 
 xdotool type quit
 xdotool key Return
@@ -195,7 +202,7 @@ appdata="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Tarvolin"
 if [ -z "$setup" ]; then
   fail "no installer beside $bin"
 else
-  "$wine" "$setup" /S || fail "the installer failed"
+  timeout 60 "$wine" "$setup" /S || fail "the installer failed"
   wait_until 10 test -f "$installed/tarvolin.exe" || fail "the installer installed nothing"
   [ -f "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tarvolin.lnk" ] ||
     fail "no Start-menu entry"
@@ -210,7 +217,7 @@ else
   xdotool type quit
   xdotool key Return
   wait_until 10 no_bar || fail "the installed program did not end"
-  "$wine" "$installed/uninstall.exe" /S || fail "the uninstaller failed"
+  timeout 60 "$wine" "$installed/uninstall.exe" /S || fail "the uninstaller failed"
   wait_until 15 not test -e "$installed/tarvolin.exe" || fail "the uninstaller left the program"
   [ -f "$appdata/tv.ini" ] && [ -f "$appdata/files.cfg" ] || fail "the uninstaller took the user's files"
 fi
