@@ -23,7 +23,7 @@ trap finish EXIT
 fail() {
   failures=$((failures + 1))
   echo "FAIL: $*"
-  import -window root "$work/failure-$failures.png" 2>/dev/null
+  timeout 10 import -window root "$work/failure-$failures.png" 2>/dev/null
 }
 wait_until() {
   local end=$((SECONDS + $1))
@@ -34,21 +34,29 @@ wait_until() {
   done
 }
 not() { ! "$@"; }
-window() { xdotool search --name "^$1\$" 2>/dev/null | head -1; }
+# Every X client call is bounded too: a program that grabs the display and
+# stops answering would otherwise hold the case until the test's timeout.
+xdo() { timeout 10 xdotool "$@"; }
+xwin() { timeout 5 xwininfo "$@"; }
+# Where the case stands, shown with the output when it fails.
+step() { echo "[$SECONDS s] $*"; }
+window() { xdo search --name "^$1\$" 2>/dev/null | head -1; }
 mapped() {
   local id
   id=$(window "$1")
-  [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q IsViewable
+  [ -n "$id" ] && xwin -id "$id" 2>/dev/null | grep -q IsViewable
 }
-focused() { [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "$1" ]; }
+focused() { [ "$(xdo getwindowfocus getwindowname 2>/dev/null)" = "$1" ]; }
 # The bar's text once the program selected it all: copied to the clipboard.
 # Every call that waits on another program is bounded: a Wine process that
 # never answers fails the check instead of hanging the case.
 bar_text() {
   local attempt shown=
   for attempt in 1 2 3; do
-    printf '' | timeout 5 xclip -selection clipboard
-    xdotool key ctrl+c
+    # xclip stays behind to serve the selection until another program takes
+    # it: with this output it would hold the caller's $(...) open.
+    printf '' | timeout 5 xclip -selection clipboard >/dev/null 2>&1
+    xdo key ctrl+c
     sleep 0.3
     shown=$(timeout 5 xclip -o -selection clipboard 2>/dev/null) && [ -n "$shown" ] && break
   done
@@ -89,63 +97,70 @@ printf '[Tarvolin]\r\nloca=4\r\nCaseSensitive=0\r\nAutoUpdate=0\r\nWebExtensions
   >"$dir/tv.ini"
 printf '%s\r\nmark\r\n' "$games\\start_marker.exe" >"$dir/files.cfg"
 
+step "the key held elsewhere"
 # Another program holds the bar's key: the bar says so, once, in its box.
 "$wine" "$bin/hotkey_holder.exe" &
 holder=$!
 sleep 1
 (cd "$dir" && exec "$wine" ./tarvolin.exe >"$work/bar.log" 2>&1) &
 wait_until 30 mapped Tarvolin || { fail "the bar was not shown"; exit 1; }
-geometry=$(xwininfo -id "$(window Tarvolin)" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width/ {w=$NF} /Height/ {h=$NF} END {print x "," y " " w "x" h}')
+geometry=$(xwin -id "$(window Tarvolin)" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width/ {w=$NF} /Height/ {h=$NF} END {print x "," y " " w "x" h}')
 [ "$geometry" = "774,717 250x19" ] || fail "the bar stands at $geometry, not 774,717 250x19"
 expect_focus Tarvolin "at start"
 expect_bar "Hotkey: Ctrl+Alt+Space is taken by another program" "with the key held elsewhere"
 kill "$holder"
 
+step "a quickcommand"
 # A quickcommand starts its program in the program's own folder.
-xdotool type mark
-xdotool key Return
+xdo type mark
+xdo key Return
 wait_until 10 test -f "$dir/Games/start_marker.txt" || fail "the quickcommand started nothing"
 ran=$(head -1 "$dir/Games/start_marker.txt" 2>/dev/null | tr -d '\r')
 [ "${ran,,}" = "${games,,}" ] || fail "the program started in '$ran', not '$games'"
-xdotool type frobnicate
-xdotool key Return
+expect_focus Tarvolin "after the quickcommand ran"
+xdo type frobnicate
+xdo key Return
 expect_bar "Unknown command (F1 for help)" "for an unknown word"
 
+step "the dialogs"
 # F1, F2 and F3 unroll their windows, which take the focus and give it back.
-xdotool key F1
+xdo key F1
 expect_focus "Tarvolin - Version 0.87 BETA" "after F1"
-xdotool key alt+F4
+xdo key alt+F4
 expect_focus Tarvolin "after the help closed"
 
-xdotool key F2
+xdo key F2
 expect_focus "Edit Quickcommands" "after F2"
 # The target box first; the name box is the sixth stop of the Tab key.
-xdotool type www.x.org
-xdotool key Tab Tab Tab Tab Tab
-xdotool type x
-xdotool key Return Escape
+xdo type www.x.org
+xdo key Tab Tab Tab Tab Tab
+xdo type x
+xdo key Return Escape
 expect_focus Tarvolin "after the editor closed"
 expected=$(printf '%s\r\nmark\r\nwww.x.org\r\nx\r\n' "$games\\start_marker.exe")
-[ "$(cat "$dir/files.cfg")" = "$expected" ] || fail "files.cfg after the editor: $(od -c "$dir/files.cfg" | head -5)"
+saved() { [ "$(cat "$dir/files.cfg")" = "$expected" ]; }
+wait_until 5 saved || fail "files.cfg after the editor: $(od -c "$dir/files.cfg" | head -5)"
 
-xdotool key F3
+xdo key F3
 expect_focus Options "after F3"
-xdotool key alt+F4
+xdo key alt+F4
 expect_focus Tarvolin "after the options closed"
 expect_bar "Settings Saved..." "after the options closed"
 
+step "the tray"
 # Escape hides the bar behind its icon; a click on the icon brings it back.
-xdotool key Escape
+xdo key Escape
 wait_until 5 not mapped Tarvolin || fail "Escape did not hide the bar"
-icon=$(xwininfo -root -tree | awk '/"explorer.exe"/ && /20x22/ {print $1; exit}')
+icon=$(xwin -root -tree | awk '/"explorer.exe"/ && /20x22/ {print $1; exit}')
 if [ -z "$icon" ]; then
   fail "no icon in the notification area"
 else
-  xdotool mousemove --window "$icon" 10 10 click 1
+  xdo mousemove --window "$icon" 10 10 click 1
   wait_until 5 mapped Tarvolin || fail "a click on the icon did not bring the bar back"
   expect_focus Tarvolin "after the icon was clicked"
 fi
 
+step "a second start"
 # A second start hands over and ends; --toggle hides and shows.
 (cd "$dir" && timeout 20 "$wine" ./tarvolin.exe --toggle) || fail "--toggle failed"
 wait_until 5 not mapped Tarvolin || fail "--toggle did not hide the bar"
@@ -156,10 +171,11 @@ expect_focus Tarvolin "after --show"
 [ "$(timeout 20 "$wine" "$dir/tarvolin.exe" --version | tr -d '\r')" = "tarvolin 0.8.7" ] ||
   fail "--version"
 
-xdotool type quit
-xdotool key Return
+xdo type quit
+xdo key Return
 wait_until 10 no_bar || fail "quit did not end the program"
 
+step "the update check"
 # The update check, once a minute in the background: a higher version on
 # the server is offered, and Yes opens the download page in the desktop's
 # browser (Wine hands web addresses to xdg-open).
@@ -168,7 +184,7 @@ printf '9.99' >"$work/server/prog/Tarvolin/version.txt"
 python3 -u -m http.server --bind 127.0.0.1 --directory "$work/server" 0 \
   >"$work/server.out" 2>"$work/server.log" &
 server=$!
-wait_until 10 grep -q ' port ' "$work/server.out" || fail "the update server did not start"
+wait_until 10 grep -qs ' port ' "$work/server.out" || fail "the update server did not start"
 port=$(sed -n 's/.* port \([0-9]*\) .*/\1/p' "$work/server.out")
 printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$work/opened" >"$work/path/xdg-open"
 chmod +x "$work/path/xdg-open"
@@ -176,11 +192,11 @@ printf '[Tarvolin]\r\nloca=4\r\nCaseSensitive=0\r\nAutoUpdate=1\r\nWebExtensions
   "$port" >"$dir/tv.ini"
 (cd "$dir" && PATH="$work/path:$PATH" exec "$wine" ./tarvolin.exe >>"$work/bar.log" 2>&1) &
 wait_until 30 mapped Tarvolin || fail "the bar was not shown again"
-boxes() { [ "$(xdotool search --onlyvisible --name '^Tarvolin$' 2>/dev/null | wc -l)" -ge 2 ]; }
+boxes() { [ "$(xdo search --onlyvisible --name '^Tarvolin$' 2>/dev/null | wc -l)" -ge 2 ]; }
 wait_until 75 grep -q 'prog/Tarvolin/version.txt' "$work/server.log" || fail "the update server was not asked"
 if wait_until 10 boxes; then
   sleep 0.5
-  xdotool key Return
+  xdo key Return
   wait_until 15 grep -qs "http://127.0.0.1:$port/prog/download.html" "$work/opened" ||
     fail "Yes did not open the download page: $(cat "$work/opened" 2>/dev/null)"
 else
@@ -189,10 +205,11 @@ fi
 grep -q 'prog/statsupdate.asp' "$work/server.log" || fail "no usage report"
 kill "$server"
 expect_focus Tarvolin "after the offer"
-xdotool type quit
-xdotool key Return
+xdo type quit
+xdo key Return
 wait_until 10 no_bar || fail "the bar did not end after the offer"
 
+step "the installer"
 # The installer, silently: the program into Program Files with a Start-menu
 # entry; installed, it keeps the user's files in %APPDATA%\Tarvolin; the
 # uninstaller removes the program and leaves them.
@@ -210,12 +227,12 @@ else
   # The first run: the editor opens with the focus in its name box.
   wait_until 30 mapped "Edit Quickcommands" || fail "the installed program's first run"
   expect_focus "Edit Quickcommands" "at the first run"
-  xdotool key Escape
+  xdo key Escape
   wait_until 10 test -f "$appdata/files.cfg" || fail "no files.cfg in %APPDATA%\\Tarvolin"
   [ -f "$appdata/tv.ini" ] && [ ! -e "$installed/tv.ini" ] || fail "tv.ini not with the user"
   expect_focus Tarvolin "after the first-run editor closed"
-  xdotool type quit
-  xdotool key Return
+  xdo type quit
+  xdo key Return
   wait_until 10 no_bar || fail "the installed program did not end"
   timeout 60 "$wine" "$installed/uninstall.exe" /S || fail "the uninstaller failed"
   wait_until 15 not test -e "$installed/tarvolin.exe" || fail "the uninstaller left the program"
