@@ -58,6 +58,10 @@ void Quickcommands(const std::string& input) {
   std::string error;
   Check(SaveQuickcommands(saved, true, path, &error), "a save in a writable folder");
   Check(saved == loaded, "save then load is identity");
+  // What the save kept in memory is what the file says.
+  QuickcommandTable fresh;
+  LoadQuickcommands(fresh, path);
+  Check(fresh == saved, "the saved table is the file's");
 }
 
 // The INI store: a value written to any file reads back as written (blanks

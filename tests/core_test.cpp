@@ -202,6 +202,11 @@ TEST(QuickcommandFile, SavesWhatReadsBackAndAFailedSaveChangesNothing) {
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0600u);
+  // A text with a line break splits on reading: the table takes what the
+  // file says, not what was meant.
+  table = {{"www.a.org\nwww.b.org", "a"}};
+  ASSERT_TRUE(SaveQuickcommands(table, true, path, &error)) << error;
+  EXPECT_EQ(table, (Table{{"www.a.org", "www.b.org"}, {"a", ""}}));
   // Without rows the file holds two empty lines, whatever the table held.
   ASSERT_TRUE(SaveQuickcommands(table, false, path, &error)) << error;
   EXPECT_EQ(temp.Read("files.cfg"), "\r\n\r\n");

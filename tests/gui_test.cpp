@@ -178,7 +178,10 @@ TEST_F(GuiTest, TheEditorsControlsReachItsModel) {
   EXPECT_EQ(names->model()->rowCount(), 1);
   Key(Qt::Key_Escape, target);
   EXPECT_EQ(app_->OpenDialog(Dialog::kEditor), nullptr);
-  EXPECT_EQ(temp_.Read("prog/files.cfg"), "www.y.org\r\ny\r\n");
+  // The save runs beside the GUI thread.
+  EXPECT_TRUE(QTest::qWaitFor(
+      [this] { return temp_.Read("prog/files.cfg") == "www.y.org\r\ny\r\n"; }, 3000))
+      << temp_.Read("prog/files.cfg");
 }
 
 TEST(Hotkey, NamesInAnyCaseWithTheKeyLast) {

@@ -1,5 +1,7 @@
 #include "bar/dialog_models.h"
 
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "core/interpreter.h"
@@ -26,9 +28,47 @@ bool EditorModel::Add(const std::string& target, const std::string& name) {
 void EditorModel::TakeBefore() {
   // Taken at the first change, not when the editor opens: with many
   // entries the copy would hold back the editor's first showing.
-  if (!before_) {
-    before_ = QuickcommandTable(table_.begin(), table_.begin() + static_cast<long>(rows_));
+  if (before_) {
+    return;
   }
+  std::size_t size = 0;
+  for (std::size_t k = 0; k < rows_; ++k) {
+    size += 2 * sizeof(std::uint32_t) + table_[k].Target.size() + table_[k].Name.size();
+  }
+  std::string& packed = before_.emplace();
+  packed.reserve(size);
+  const auto put = [&packed](const std::string& text) {
+    const auto length = static_cast<std::uint32_t>(text.size());
+    packed.append(reinterpret_cast<const char*>(&length), sizeof length);
+    packed += text;
+  };
+  for (std::size_t k = 0; k < rows_; ++k) {
+    put(table_[k].Target);
+    put(table_[k].Name);
+  }
+}
+
+std::optional<QuickcommandTable> EditorModel::Before() const {
+  if (!before_) {
+    return std::nullopt;
+  }
+  QuickcommandTable table;
+  std::size_t at = 0;
+  const auto take = [this, &at] {
+    std::uint32_t length = 0;
+    std::memcpy(&length, before_->data() + at, sizeof length);
+    at += sizeof length;
+    std::string text = before_->substr(at, length);
+    at += length;
+    return text;
+  };
+  while (at < before_->size()) {
+    QuickcommandEntry entry;
+    entry.Target = take();
+    entry.Name = take();
+    table.push_back(std::move(entry));
+  }
+  return table;
 }
 
 void EditorModel::Remove(std::size_t k) {

@@ -49,8 +49,10 @@ class EditorModel {
   std::string Browse();
 
   // The entries as the editor opened on them, taken at the first change;
-  // null while nothing was changed.
-  const QuickcommandTable* Before() const { return before_ ? &*before_ : nullptr; }
+  // nothing while nothing was changed.
+  std::optional<QuickcommandTable> Before() const;
+  // The editor closed and its changes were merged: the copy is let go.
+  void ForgetBefore() { before_.reset(); }
 
  private:
   void TakeBefore();
@@ -62,7 +64,9 @@ class EditorModel {
   std::string startFolder_;
   std::size_t rows_;
   std::string chosenFile_;
-  std::optional<QuickcommandTable> before_;
+  // Packed, each text after its length: a large table's copy costs about
+  // the file's size, not the twice that separate strings take.
+  std::optional<std::string> before_;
 };
 
 // The options: the corner and case sensitivity take effect when clicked;

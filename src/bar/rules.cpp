@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <ctime>
+#include <memory>
+#include <thread>
 #include <utility>
 
 #include "online/online.h"
@@ -73,11 +75,18 @@ BarRules::BarRules(System system, View& view)
   if (!system_.programs) {
     system_.programs = sys::ProgramsOnPath;
   }
+  if (!system_.runAside) {
+    system_.runAside = [](std::function<void()> job) { std::thread(std::move(job)).detach(); };
+  }
 }
 
 BarRules::~BarRules() {
   if (loading_.valid()) {
     loading_.wait();
+  }
+  // A save under way ends before its table does.
+  if (saving_.valid()) {
+    saving_.wait();
   }
   // The services hold on to the client.
   online_.reset();
@@ -95,7 +104,7 @@ std::string BarRules::QuickcommandPath() const {
   return sys::FileInFolder(Folder(system_.settingsFolder), kQuickcommandFileName);
 }
 
-QuickcommandTable& BarRules::Table() {
+const QuickcommandTable& BarRules::Quickcommands() {
   if (loading_.valid()) {
     quickcommands_ = loading_.get();
   } else if (!quickcommandsLoaded_) {
@@ -106,7 +115,46 @@ QuickcommandTable& BarRules::Table() {
   return quickcommands_;
 }
 
-BarRules::FileStamp BarRules::StampOf(const std::string& path) const {
+QuickcommandTable& BarRules::Table() {
+  Quickcommands();
+  FinishSave();
+  return quickcommands_;
+}
+
+void BarRules::SaveAside(bool hasRows) {
+  auto job = std::make_shared<std::packaged_task<SaveOutcome()>>(
+      [&table = std::as_const(quickcommands_), hasRows, path = QuickcommandPath()] {
+        SaveOutcome outcome;
+        outcome.saved = WriteQuickcommands(table, hasRows, path, &outcome.error, &outcome.readBack);
+        if (outcome.saved) {
+          outcome.stamp = StampOf(path);
+        }
+        return outcome;
+      });
+  saving_ = job->get_future();
+  system_.runAside([job] { (*job)(); });
+  view_.KeepTicking();
+}
+
+void BarRules::FinishSave() {
+  if (!saving_.valid()) {
+    return;
+  }
+  SaveOutcome outcome = saving_.get();
+  if (!outcome.saved) {
+    view_.Inform(std::nullopt,
+                 "The quickcommands could not be saved to files.cfg: " + outcome.error +
+                     "\rThey are kept until Tarvolin ends; close the editor "
+                     "again to retry.");
+    return;
+  }
+  quickcommandStamp_ = outcome.stamp;
+  if (outcome.readBack) {
+    quickcommands_ = std::move(*outcome.readBack);
+  }
+}
+
+BarRules::FileStamp BarRules::StampOf(const std::string& path) {
   const std::filesystem::path file(std::u8string(path.begin(), path.end()));
   std::error_code ec;
   FileStamp stamp;
@@ -138,8 +186,7 @@ void BarRules::MergeOthersSave(const EditorModel& editor, bool* hasRows) {
   const QuickcommandTable ours(quickcommands_.begin(),
                                quickcommands_.begin() + static_cast<long>(editor.Rows()));
   // Nothing changed here: the other's save is taken whole.
-  quickcommands_ =
-      MergeQuickcommands(editor.Before() != nullptr ? *editor.Before() : ours, ours, disk);
+  quickcommands_ = MergeQuickcommands(editor.Before().value_or(ours), ours, disk);
   *hasRows = !quickcommands_.empty();
   if (quickcommands_.empty()) {
     quickcommands_.push_back({});
@@ -233,6 +280,9 @@ void BarRules::OnEdit() {
 }
 
 bool BarRules::OnTick() {
+  if (saving_.valid() && saving_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+    FinishSave();
+  }
   for (const std::string& failure : system_.shell.FailedOpenings()) {
     view_.Inform(std::nullopt, failure);
   }
@@ -248,7 +298,7 @@ bool BarRules::OnTick() {
   }
   // With the bar in its corner, the pause after the last edit taken and no
   // opener to watch, nothing is left to do until something changes.
-  return !paused() || system_.shell.Watching();
+  return !paused() || system_.shell.Watching() || saving_.valid();
 }
 
 void BarRules::OnOnlineTick() {
@@ -315,6 +365,8 @@ void BarRules::OnKey(Key key) {
       RollOutForm(Dialog::kOptions);
       break;
     case Key::kF10:
+      // The quickcommands being saved are written first.
+      FinishSave();
       view_.EndProcess();
       break;
     case Key::kTab:
@@ -340,7 +392,7 @@ void BarRules::Submit() {
   // A quickcommand runs its target; when that runs nothing, the line itself
   // is tried next. A carried-out command has emptied the box.
   if (const QuickcommandEntry* entry =
-          FindQuickcommand(Table(), view_.Text(), settings_.CaseSensitive)) {
+          FindQuickcommand(Quickcommands(), view_.Text(), settings_.CaseSensitive)) {
     const std::string target = entry->Target;
     CarryOut(DispatchCommand(target, settings_, system_.files));
   }
@@ -383,7 +435,7 @@ void BarRules::CompleteWord() {
       programs_ = system_.programs();
     }
     std::vector<std::string> names;
-    for (const QuickcommandEntry& entry : Table()) {
+    for (const QuickcommandEntry& entry : Quickcommands()) {
       names.push_back(entry.Name);
     }
     state.before = text.substr(0, start);
@@ -396,7 +448,8 @@ void BarRules::CompleteWord() {
     for (std::string& candidate : state.candidates) {
       if (candidate.find_first_of(" \t\"'") != std::string::npos) {
         const char mark = candidate.find('"') == std::string::npos ? '"' : '\'';
-        candidate = mark + candidate + mark;
+        candidate.insert(candidate.begin(), mark);
+        candidate += mark;
       }
     }
     state.index = 0;
@@ -425,6 +478,7 @@ void BarRules::CarryOut(const Command& command) {
       }
       return;
     case Command::Kind::kQuit:
+      FinishSave();
       view_.EndProcess();
       return;
     case Command::Kind::kOpenDialog:
@@ -494,16 +548,12 @@ void BarRules::OnDialogClosed(Dialog dialog) {
   }
   open = false;
   if (dialog == Dialog::kEditor) {
-    std::string error;
     bool hasRows = editor_->Rows() > 0;
     MergeOthersSave(*editor_, &hasRows);
-    if (SaveQuickcommands(quickcommands_, hasRows, QuickcommandPath(), &error)) {
-      quickcommandStamp_ = StampOf(QuickcommandPath());
-    } else {
-      view_.Inform(Dialog::kEditor, "The quickcommands could not be saved to files.cfg: " + error +
-                                        "\rThey are kept until Tarvolin ends; close the editor "
-                                        "again to retry.");
-    }
+    editor_->ForgetBefore();
+    // A large table takes seconds to write: the bar answers meanwhile, and
+    // the next tick tells a failure.
+    SaveAside(hasRows);
     view_.ShowBar(false);
   } else if (dialog == Dialog::kOptions) {
     settings_.AutoUpdate = options_->autoUpdate;

@@ -50,6 +50,9 @@ struct System {
   // The programs on PATH that Tab offers, asked for at the first Tab; by
   // default those on PATH.
   std::function<std::vector<std::string>()> programs = {};
+  // Runs a job away from the GUI thread (the save of files.cfg, which
+  // takes seconds for a large table); by default on a thread of its own.
+  std::function<void(std::function<void()>)> runAside = {};
 };
 
 // The keys the bar acts on; every other key is the box's alone.
@@ -125,10 +128,17 @@ class BarRules {
   void ShowStatus(const std::string& text);
   void SetText(const std::string& text);
   void SelectAll();
-  // The quickcommand table, once loaded: waits for the load under way, or
-  // loads files.cfg now if none is.
+  // The quickcommand table, once loaded, to read: waits for the load under
+  // way, or loads files.cfg now if none is. A save under way reads it too.
+  const QuickcommandTable& Quickcommands();
+  // The table to change: also waits for the save under way.
   QuickcommandTable& Table();
-  FileStamp StampOf(const std::string& path) const;
+  static FileStamp StampOf(const std::string& path);
+  // Writes files.cfg from the table on a job of its own; the table is not
+  // changed until FinishSave.
+  void SaveAside(bool hasRows);
+  // Waits for the save under way, takes its outcome and tells a failure.
+  void FinishSave();
   // Before the editor opens: files.cfg again when another process saved it.
   void TakeOthersSave();
   // When the editor closes: what another process saved meanwhile, merged
@@ -153,6 +163,13 @@ class BarRules {
   // The settings as the options dialog opened on them.
   SettingsState optionsBefore_;
   std::future<QuickcommandTable> loading_;
+  struct SaveOutcome {
+    bool saved = false;
+    std::string error;
+    FileStamp stamp;
+    std::optional<QuickcommandTable> readBack;
+  };
+  std::future<SaveOutcome> saving_;
   CommandHistory history_;
   // The line being entered was carried out (or F1, F2 or F3 was pressed):
   // the next submit shows no status text.

@@ -129,21 +129,30 @@ QuickcommandTable MergeQuickcommands(const QuickcommandTable& base, const Quickc
   return merged;
 }
 
-bool SaveQuickcommands(QuickcommandTable& table, bool hasRows, const std::string& path,
-                       std::string* error) {
+bool WriteQuickcommands(const QuickcommandTable& table, bool hasRows, const std::string& path,
+                        std::string* error, std::optional<QuickcommandTable>* readBack) {
   static constexpr std::string_view kLineEnd = "\r\n";
   std::string bytes;
+  // Whether every text comes back from the file as it is.
+  bool exact = hasRows;
   if (hasRows) {
     std::size_t size = 0;
     for (const QuickcommandEntry& entry : table) {
       size += entry.Target.size() + entry.Name.size() + 2 * kLineEnd.size();
     }
     bytes.reserve(size);
+    const auto put = [&](const std::string& text) {
+      const std::string converted = sys::ToSystemText(text);
+      if (text.find_first_of("\r\n") != std::string::npos ||
+          (converted != text && sys::FromSystemText(converted) != text)) {
+        exact = false;
+      }
+      bytes += converted;
+      bytes += kLineEnd;
+    };
     for (const QuickcommandEntry& entry : table) {
-      bytes += sys::ToSystemText(entry.Target);
-      bytes += kLineEnd;
-      bytes += sys::ToSystemText(entry.Name);
-      bytes += kLineEnd;
+      put(entry.Target);
+      put(entry.Name);
     }
   } else {
     // No rows in the editor: the file holds two empty lines, which read back
@@ -159,8 +168,23 @@ bool SaveQuickcommands(QuickcommandTable& table, bool hasRows, const std::string
     }
     return false;
   }
-  // The table is read back so that it holds exactly what the file now says.
-  LoadQuickcommands(table, path);
+  if (!exact && readBack != nullptr) {
+    bytes = {};
+    readBack->emplace();
+    LoadQuickcommands(**readBack, path);
+  }
+  return true;
+}
+
+bool SaveQuickcommands(QuickcommandTable& table, bool hasRows, const std::string& path,
+                       std::string* error) {
+  std::optional<QuickcommandTable> readBack;
+  if (!WriteQuickcommands(table, hasRows, path, error, &readBack)) {
+    return false;
+  }
+  if (readBack) {
+    table = std::move(*readBack);
+  }
   return true;
 }
 
@@ -205,14 +229,21 @@ bool AddQuickcommand(QuickcommandTable& table, std::size_t& rows, const std::str
     QuickcommandEntry& entry = table[k];
     if (entry.Target != target && entry.Name == name) {
       asked = true;
-      lastAnswer = prompts.ask("'" + name + "'already exists.\rChange file to: " + target + " ???");
+      lastAnswer = prompts.ask(std::string("'")
+                                   .append(name)
+                                   .append("'already exists.\rChange file to: ")
+                                   .append(target)
+                                   .append(" ???"));
       if (lastAnswer) {
         entry.Target = target;
       }
     } else if (entry.Target == target) {
       asked = true;
-      lastAnswer =
-          prompts.ask("'" + target + "'already exists.\rChange Quickcommand to: " + name + " ???");
+      lastAnswer = prompts.ask(std::string("'")
+                                   .append(target)
+                                   .append("'already exists.\rChange Quickcommand to: ")
+                                   .append(name)
+                                   .append(" ???"));
       if (lastAnswer) {
         entry.Name = name;
       }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,9 +33,17 @@ using QuickcommandTable = std::vector<QuickcommandEntry>;
 void LoadQuickcommands(QuickcommandTable& table, const std::string& path);
 
 // Writes the table to the file (two empty lines when `hasRows` is false),
-// each line ended by CR LF, then loads it back. When the file cannot be
-// written, the old file and the table stay as they were, `error` says why,
-// and the result is false.
+// each line ended by CR LF. When the file reads back other than the table
+// (no rows, a text holding a line break, a character the system's text
+// lacks), `readBack` receives what the file now says; else it stays empty,
+// sparing a large table's second reading. When the file cannot be written,
+// the old file stays as it was, `error` says why, and the result is false.
+// Only reads the table: another thread may read it meanwhile.
+bool WriteQuickcommands(const QuickcommandTable& table, bool hasRows, const std::string& path,
+                        std::string* error, std::optional<QuickcommandTable>* readBack);
+
+// WriteQuickcommands, after which the table holds exactly what the file
+// says; on failure the table stays as it was.
 bool SaveQuickcommands(QuickcommandTable& table, bool hasRows, const std::string& path,
                        std::string* error);
 

@@ -54,7 +54,7 @@ if open_editor "$drive/Games/run.exe"; then
   type_text play
   press Return && sleep 0.5 && press Escape
   wait_until 10 not window_shown "Edit Quickcommands" || fail "Escape did not close the editor"
-  grep -qx $'play\r' "$dir/files.cfg" 2>/dev/null || fail "files.cfg reads: $(cat "$dir/files.cfg" 2>&1)"
+  wait_until 5 grep -qsx $'play\r' "$dir/files.cfg" || fail "files.cfg reads: $(cat "$dir/files.cfg" 2>&1)"
 fi
 bar_key F10
 wait_until 10 bar_ended || fail "F10 did not end the bar"

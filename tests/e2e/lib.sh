@@ -119,7 +119,9 @@ add_quickcommand() {
   type_text "$1"
   press Return && sleep 0.5 && press Escape
   wait_until 10 not window_shown "Edit Quickcommands" || fail "Escape did not close the editor"
-  local cfg
-  cfg=$(tail -n 2 "$dir/files.cfg" 2>/dev/null)
-  [ "$cfg" = "$(printf 'c:\\games\\run.exe\r\n%s\r' "$1")" ] || fail "files.cfg ends with: $cfg"
+  # The bar writes files.cfg beside its GUI thread: a moment later.
+  local expected
+  expected=$(printf 'c:\\games\\run.exe\r\n%s\r' "$1")
+  saved() { [ "$(tail -n 2 "$dir/files.cfg" 2>/dev/null)" = "$expected" ]; }
+  wait_until 5 saved || fail "files.cfg ends with: $(tail -n 2 "$dir/files.cfg" 2>/dev/null)"
 }
