@@ -76,7 +76,7 @@ std::string BarLibrary() {
   const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
   std::string folder = length > 0 ? std::string(self, static_cast<std::size_t>(length)) : "";
   folder.erase(folder.find_last_of('/') + 1);
-  const std::string beside = folder + "libtarvolin-bar.so";
+  std::string beside = folder + "libtarvolin-bar.so";
   if (::access(beside.c_str(), R_OK) == 0) {
     return beside;
   }

@@ -232,7 +232,7 @@ Command DispatchCommand(const std::string& text, const SettingsState& settings,
   if (IsDrivePath(lowered)) {
     return DrivePath(lowered, files);
   }
-  const Command windows = WindowsFolderProgram(lowered, files);
+  Command windows = WindowsFolderProgram(lowered, files);
   if (windows.kind != Command::Kind::kNothing) {
     return windows;
   }

@@ -36,7 +36,7 @@ struct OnlineConfig {
   // Every request is given up after this time, and its answer is not read
   // past this size: the bar never waits and never fills up on a bad server.
   int timeoutMs = 10000;
-  std::size_t maxBytes = 64 * 1024;
+  std::size_t maxBytes = std::size_t{64} * 1024;
 };
 
 class OnlineServices {

@@ -97,7 +97,8 @@ void QtHttpClient::Get(const std::string& url, int timeoutMs, std::size_t maxByt
 }
 
 void QtHttpClient::Fetch(const QUrl& address, int redirectsLeft, std::size_t maxBytes,
-                         const std::shared_ptr<QPointer<QNetworkReply>>& current, Done done) {
+                         const std::shared_ptr<QPointer<QNetworkReply>>& current,
+                         const Done& done) {
   QNetworkRequest request(address);
   // Redirects are followed here, so that each is checked and counted.
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,

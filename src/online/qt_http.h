@@ -35,7 +35,7 @@ class QtHttpClient : public HttpClient {
   // One GET, and the ones its redirects lead to; `current` follows the reply
   // under way, so the time limit can end it.
   void Fetch(const QUrl& address, int redirectsLeft, std::size_t maxBytes,
-             const std::shared_ptr<QPointer<QNetworkReply>>& current, Done done);
+             const std::shared_ptr<QPointer<QNetworkReply>>& current, const Done& done);
 
   // False once the client is being destroyed: nothing reports any more.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

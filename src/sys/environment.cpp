@@ -157,7 +157,7 @@ std::string FindOnPath(const std::string& name) {
   while (!dirs.empty()) {
     const std::size_t end = std::min(dirs.find(':'), dirs.size());
     if (end > 0) {
-      const std::string candidate = std::string(dirs.substr(0, end)) + "/" + name;
+      std::string candidate = std::string(dirs.substr(0, end)) + "/" + name;
       if (IsExecutableFile(candidate)) {
         return candidate;
       }

@@ -114,7 +114,7 @@ QImage MireloPicture() {
 
 // --- Help and hidden screen ---
 
-HelpScreen::HelpScreen(std::function<void(const char*)> openDocument)
+HelpScreen::HelpScreen(const std::function<void(const char*)>& openDocument)
     : ToolWindow(FromUtf8(HelpCaption(kProgramVersion, kIsBeta)), {352, 183}) {
   auto* frame = new QGroupBox(QStringLiteral("Help"));
   frame->setFixedSize(337, 169);

@@ -21,7 +21,7 @@ class HelpScreen : public ToolWindow {
   Q_OBJECT
  public:
   // `openDocument` opens "ReadMe.txt" or "Changelog.txt" of the program.
-  explicit HelpScreen(std::function<void(const char*)> openDocument);
+  explicit HelpScreen(const std::function<void(const char*)>& openDocument);
 
  protected:
   QWidget* FirstFocus() override;

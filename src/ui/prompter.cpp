@@ -79,7 +79,7 @@ QString Prompter::OpenFile(QWidget* parent, const QString& startFile) {
   if (Scripted(QStringLiteral("open file"), &answer)) {
     return answer;
   }
-  const QString chosen = QFileDialog::getOpenFileName(
+  QString chosen = QFileDialog::getOpenFileName(
       parent, QString(), startFile.isEmpty() ? QDir::currentPath() : startFile);
   ReturnFocus(parent);
   return chosen;
