@@ -127,6 +127,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's X11 platform plugin is a package of its own, only recommended by
+# Qt's libraries: an install without recommendations would not start.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # The dialogs' face (without it the desktop's own stands in, and some
 # captions are cut short), and xdg-open, which opens web addresses,
 # documents and folders.

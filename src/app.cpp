@@ -1,5 +1,6 @@
 #include "app.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -63,6 +64,12 @@ App::App(bar::System system, ui::Prompter& prompter)
     }
   });
   connect(&onlineTimer_, &QTimer::timeout, this, [this] { rules_.OnOnlineTick(); });
+  trayWatch_.setInterval(1000);
+  connect(&trayWatch_, &QTimer::timeout, this, [this] {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+      Restore();
+    }
+  });
 }
 
 App::~App() {
@@ -107,6 +114,7 @@ void App::GrabHotkey() {
   hotkey_ = ui::GlobalHotkey::Grab(*name, &error);
   if (hotkey_) {
     connect(hotkey_.get(), &ui::GlobalHotkey::Pressed, this, [this] { rules_.Summon(false); });
+    rules_.TellHotkeyGrabbed(*name);
     return;
   }
   std::fprintf(stderr, "tarvolin: no hotkey: %s\n", error.c_str());
@@ -168,9 +176,41 @@ void App::MoveBar(Point place) {
 void App::ShowBar(bool activate) {
   bar_.show();
   if (activate) {
-    bar_.raise();
+    Activate();
+  }
+}
+
+void App::Activate() {
+  bar_.raise();
+  if (!ui::x11::Activate(&bar_)) {
     bar_.activateWindow();
   }
+  bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
+  // Some window managers only mark a window that asks for the focus (sway
+  // through XWayland), but give it to a window as it is mapped: a bar
+  // still without the focus a moment later is mapped afresh, on top as
+  // before.
+  QTimer::singleShot(kRemapAfterMs, this, [this] {
+    if (bar_.isVisible() && !remapped_ && !ui::x11::HasInputFocus(&bar_) &&
+        QApplication::activePopupWidget() == nullptr &&
+        QApplication::activeModalWidget() == nullptr && !AnyDialogOpen()) {
+      remapped_ = true;
+      bar_.hide();
+      bar_.show();
+      bar_.raise();
+      bar_.activateWindow();
+      remapped_ = false;
+    }
+  });
+}
+
+bool App::AnyDialogOpen() const {
+  for (const QPointer<ui::ToolWindow>& dialog : dialogs_) {
+    if (!dialog.isNull()) {
+      return true;
+    }
+  }
+  return false;
 }
 
 bool App::BarInFront() const {
@@ -196,8 +236,10 @@ bool App::ToTray() {
         Qt::QueuedConnection);
   }
   tray_->show();
-  // Hidden, not closed: the timers keep running.
+  // Hidden, not closed: the timers keep running. Should the notification
+  // area go away, the icon goes with it and the bar comes back.
   bar_.hide();
+  trayWatch_.start();
   return true;
 }
 
@@ -210,9 +252,8 @@ void App::Restore() {
   if (tray_) {
     tray_->hide();
   }
-  bar_.raise();
-  bar_.activateWindow();
-  bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
+  trayWatch_.stop();
+  Activate();
 }
 
 void App::RollOut(Dialog dialog, int corner) {

@@ -48,6 +48,10 @@ class App : public QObject, private bar::View {
   // Sets the 750 ms timer going unless it runs; it stops itself once the
   // rules have nothing left to do.
   void KeepPlacing();
+  // Puts the bar in front with the focus in its box, whatever window had
+  // it.
+  void Activate();
+  bool AnyDialogOpen() const;
 
   // bar::View
   std::string Text() const override;
@@ -78,6 +82,11 @@ class App : public QObject, private bar::View {
   bar::BarRules rules_;
   QTimer placeTimer_;
   QTimer onlineTimer_;
+  // While the bar hides behind its icon: whether the notification area is
+  // still there.
+  QTimer trayWatch_;
+  bool remapped_ = false;
+  static constexpr int kRemapAfterMs = 150;
   std::unique_ptr<QSystemTrayIcon> tray_;
   std::unique_ptr<ui::GlobalHotkey> hotkey_;
   QPointer<ui::ToolWindow> dialogs_[4];

@@ -8,13 +8,16 @@
 #include <QFont>
 #include <QLibrary>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "app.h"
 #include "sys/environment.h"
@@ -62,6 +65,31 @@ std::string BarFolder(const std::string& programFolder) {
   return programFolder;
 }
 
+// Where an X server runs (XWayland included) the bar is its client unless
+// the user names a platform (-platform, QT_QPA_PLATFORM): there it can keep
+// its corner, stay on top and grab its key, none of which a Wayland client
+// may do. A Wayland session without an X server gets native Wayland. The
+// choice goes in as an argument, not the environment, which the programs
+// the bar starts inherit.
+std::vector<char*> WithPlatform(int argc, char* argv[]) {
+  std::vector<char*> arguments(argv, argv + argc);
+#ifndef _WIN32
+  static char option[] = "-platform";
+  static char xcb[] = "xcb";
+  const auto named = [](const char* argument) {
+    return std::strcmp(argument, "-platform") == 0 || std::strcmp(argument, "--platform") == 0;
+  };
+  const char* chosen = std::getenv("QT_QPA_PLATFORM");
+  const char* display = std::getenv("DISPLAY");
+  if (std::none_of(arguments.begin(), arguments.end(), named) &&
+      (chosen == nullptr || *chosen == '\0') && display != nullptr && *display != '\0') {
+    arguments.insert(arguments.begin() + (argc > 0 ? 1 : 0), {option, xcb});
+  }
+#endif
+  arguments.push_back(nullptr);
+  return arguments;
+}
+
 int RunBar(int argc, char* argv[]) {
 #ifndef _WIN32
   // One bar per user and display: while another holds the lock, this start
@@ -94,7 +122,9 @@ int RunBar(int argc, char* argv[]) {
                  why.c_str());
   }
 #endif
-  QApplication app(argc, argv);
+  std::vector<char*> arguments = WithPlatform(argc, argv);
+  int argumentCount = static_cast<int>(arguments.size()) - 1;
+  QApplication app(argumentCount, arguments.data());
   // The bar lives on while it hides in the notification area and while its
   // dialogs open and close; only the program's own commands end it.
   QApplication::setQuitOnLastWindowClosed(false);
@@ -147,9 +177,12 @@ int RunBar(int argc, char* argv[]) {
   // there too, where nothing but the file dialog would show it.
   std::error_code ignored;
   std::filesystem::current_path(workFolder, ignored);
-  tarvolin::App bar(
-      {files, profile, shell, settingsFolder, workFolder, DocumentFolder(barFolder), http},
-      prompter);
+  tarvolin::bar::System system{
+      files, profile, shell, settingsFolder, workFolder, DocumentFolder(barFolder), http};
+#ifndef _WIN32
+  system.launcherReaches = listening >= 0;
+#endif
+  tarvolin::App bar(std::move(system), prompter);
   bar.Start();
   // The icon is drawn once the bar is on screen.
   QTimer::singleShot(0, [] { QApplication::setWindowIcon(tarvolin::ui::ProgramIcon()); });

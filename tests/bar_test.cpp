@@ -181,7 +181,8 @@ class BarTest : public ::testing::Test {
                                             } else {
                                               job();
                                             }
-                                          }},
+                                          },
+                                          launcherReaches_},
                                    view_);
     view_.rules = rules_.get();
     rules_->Start();
@@ -211,6 +212,7 @@ class BarTest : public ::testing::Test {
   std::unique_ptr<BarRules> rules_;
   // Jobs the rules run away from the GUI thread: run at once, or held.
   bool holdAside_ = false;
+  bool launcherReaches_ = true;
   std::vector<std::function<void()>> aside_;
 };
 
@@ -535,9 +537,11 @@ TEST_F(BarTest, TwoBarsSaveWithoutDroppingTheOthersChanges) {
   EXPECT_EQ(temp_.Read("prog/files.cfg"), "www.f.org\r\nf\r\n");
 }
 
-// Escape and --toggle hide a bar in front behind its tray icon, or without
-// a notification area Escape leaves it and --toggle hides it; a summon
-// brings it back. The hotkey is tv.ini's, the default, or none.
+// Escape and --toggle hide a bar in front behind its tray icon; a summon
+// brings it back. Without a notification area the bar hides when the
+// launcher or the hotkey can bring it back, and says once which; with
+// neither, Escape leaves it and says why. The hotkey is tv.ini's, the
+// default, or none.
 TEST_F(BarTest, SummonsTrayAndHotkey) {
   Start("", "Hotkey=  Super+R \r\n");
   view_.Log();
@@ -547,8 +551,25 @@ TEST_F(BarTest, SummonsTrayAndHotkey) {
   rules_->Summon(false);
   view_.hasTray = false;
   Press(Key::kEscape);
+  Press(Key::kEscape);
   rules_->Summon(true);
-  EXPECT_EQ(view_.Log(), (Strings{"to tray", "restore", "restore", "hide"}));
+  EXPECT_EQ(view_.Log(), (Strings{"to tray", "restore", "restore", "hide", "hide", "restore"}));
+  EXPECT_EQ(view_.asked, Strings{"bar: There is no notification area: starting tarvolin again "
+                                 "brings the bar back. -> "});
+  launcherReaches_ = false;
+  Start("", "Hotkey=  Super+R \r\n");
+  view_.Log();
+  view_.asked.clear();
+  Press(Key::kEscape);
+  ExpectStatus(kNoWayBackStatus);
+  view_.Type("");
+  Press(Key::kEscape);
+  EXPECT_EQ(view_.text, "");
+  rules_->TellHotkeyGrabbed("Super+R");
+  Press(Key::kEscape);
+  EXPECT_EQ(view_.Log(), Strings{"hide"});
+  EXPECT_EQ(view_.asked,
+            Strings{"bar: There is no notification area: Super+R brings the bar back. -> "});
   EXPECT_EQ(rules_->HotkeyName("Ctrl+Alt+Space"), "Super+R");
   rules_->TellHotkeyFailed("Super+R is taken by another program");
   ExpectStatus("Hotkey: Super+R is taken by another program");

@@ -335,9 +335,9 @@ void BarRules::OnKey(Key key) {
       Submit();
       break;
     case Key::kEscape:
-      // Without a notification area nothing could bring the bar back: it
-      // stays.
-      view_.ToTray();
+      if (!view_.ToTray()) {
+        HideWithoutTray();
+      }
       break;
     case Key::kUp:
       SetText(BrowseNewer(history_));
@@ -594,6 +594,28 @@ std::optional<std::string> BarRules::HotkeyName(const std::string& defaultName) 
     return std::nullopt;
   }
   return key.empty() ? defaultName : key;
+}
+
+void BarRules::HideWithoutTray() {
+  if (hotkey_.empty() && !system_.launcherReaches) {
+    if (!toldWhyStaying_) {
+      toldWhyStaying_ = true;
+      ShowStatus(kNoWayBackStatus);
+    }
+    return;
+  }
+  if (!toldHowBack_) {
+    toldHowBack_ = true;
+    std::string how = "There is no notification area: ";
+    if (!hotkey_.empty()) {
+      how += hotkey_ + (system_.launcherReaches ? " or " : "");
+    }
+    if (system_.launcherReaches) {
+      how += "starting tarvolin again";
+    }
+    view_.Inform(std::nullopt, how + " brings the bar back.");
+  }
+  view_.HideBar();
 }
 
 void BarRules::TellHotkeyFailed(const std::string& why) {

@@ -31,6 +31,9 @@ class OnlineServices;
 namespace tarvolin::bar {
 
 inline constexpr char kSettingsSavedText[] = "Settings Saved...";
+// Escape without a notification area, a hotkey or a launcher that reaches
+// the bar: nothing could bring it back.
+inline constexpr char kNoWayBackStatus[] = "No tray and no hotkey: the bar stays";
 
 // What the rules ask of the system. All of it must outlive the rules.
 struct System {
@@ -53,6 +56,9 @@ struct System {
   // Runs a job away from the GUI thread (the save of files.cfg, which
   // takes seconds for a large table); by default on a thread of its own.
   std::function<void(std::function<void()>)> runAside = {};
+  // Whether a second start (`tarvolin`, `--show`) reaches this bar: false
+  // when it runs unguarded.
+  bool launcherReaches = true;
 };
 
 // The keys the bar acts on; every other key is the box's alone.
@@ -97,6 +103,8 @@ class BarRules {
   std::optional<std::string> HotkeyName(const std::string& defaultName) const;
   // The hotkey could not be had: the box says why.
   void TellHotkeyFailed(const std::string& why);
+  // The hotkey is the bar's: it brings the bar back.
+  void TellHotkeyGrabbed(const std::string& name) { hotkey_ = name; }
 
   const SettingsState& Settings() const { return settings_; }
   const CommandHistory& History() const { return history_; }
@@ -123,6 +131,10 @@ class BarRules {
   // Records the box text in the history and empties the box.
   void Record();
   void RollOutForm(Dialog dialog);
+  // Escape where there is no notification area: the bar hides when
+  // something brings it back, and says once what; else it stays and says
+  // once why.
+  void HideWithoutTray();
   void RunFirstRunSetUp();
   void PlaceBar(int corner);
   void ShowStatus(const std::string& text);
@@ -175,6 +187,10 @@ class BarRules {
   // the next submit shows no status text.
   bool commandHandled_ = false;
   std::string statusMessage_;
+  // The hotkey the bar holds, empty without one.
+  std::string hotkey_;
+  bool toldHowBack_ = false;
+  bool toldWhyStaying_ = false;
   double lastEditTime_ = 0;
   // Tab's candidates for the word between `before` and `after`, and the
   // line that shows the current one; a Tab while the box still shows it

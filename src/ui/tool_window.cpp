@@ -16,6 +16,9 @@ namespace {
 
 // How long a first showing waits for the window manager's frame.
 constexpr int kFrameWaitMs = 1000;
+// Once the window manager has said how it frames the window, how long Qt
+// gets to take that in.
+constexpr int kFrameSettleMs = 50;
 
 }  // namespace
 
@@ -57,12 +60,24 @@ void ToolWindow::RollOut(const QRect& barFrame, int corner) {
     move(barFrame.topLeft());
   }
   show();
-  if (firstShowing && QGuiApplication::platformName() == QLatin1String("xcb")) {
+  if (firstShowing && QGuiApplication::platformName() == QLatin1String("xcb") &&
+      x11::WindowManagerTellsFrames()) {
     // The frame belongs to the window manager and is known only once it has
-    // framed the window; the steps are made for the framed window.
+    // framed the window; the steps are made for the framed window. A window
+    // manager that never says how it frames windows is not waited for.
     QElapsedTimer timer;
     timer.start();
-    while (frameGeometry() == geometry() && timer.elapsed() < kFrameWaitMs) {
+    qint64 knownAt = -1;
+    while (timer.elapsed() < kFrameWaitMs) {
+      if (knownAt < 0 && x11::FrameKnown(this)) {
+        knownAt = timer.elapsed();
+      }
+      // Qt takes the frame in with the window manager's notice; a frame of
+      // nothing at all (a window manager that draws none) never shows.
+      if (knownAt >= 0 &&
+          (frameGeometry() != geometry() || timer.elapsed() - knownAt > kFrameSettleMs)) {
+        break;
+      }
       QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
       QThread::msleep(1);
     }

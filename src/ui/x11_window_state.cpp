@@ -7,7 +7,11 @@
 #include <xcb/xcb.h>
 
 #include <QtGui/qguiapplication_platform.h>
+#include <poll.h>
+
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #endif
@@ -92,6 +96,123 @@ bool HasInputFocus(QWidget* widget) {
   return focused;
 }
 
+namespace {
+
+xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
+  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+      c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+  const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+  std::free(reply);
+  return atom;
+}
+
+xcb_window_t Root(xcb_connection_t* c) {
+  return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+}
+
+// Whether the root window's _NET_SUPPORTED lists `name`.
+bool Supported(xcb_connection_t* c, const char* name) {
+  const xcb_atom_t wanted = Atom(c, name);
+  xcb_get_property_reply_t* reply = xcb_get_property_reply(
+      c, xcb_get_property(c, 0, Root(c), Atom(c, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 0, 4096),
+      nullptr);
+  bool found = false;
+  if (reply != nullptr && reply->format == 32) {
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+    const int count = xcb_get_property_value_length(reply) / 4;
+    found = wanted != XCB_ATOM_NONE && std::find(atoms, atoms + count, wanted) != atoms + count;
+  }
+  std::free(reply);
+  return found;
+}
+
+// The server's time now. Qt reads this connection's events on a thread of
+// its own, so the property change that gives the time is watched on a
+// second connection, opened at the first summon and kept.
+xcb_timestamp_t ServerTime(xcb_window_t window) {
+  static xcb_connection_t* own = nullptr;
+  static xcb_atom_t atom = XCB_ATOM_NONE;
+  if (own == nullptr) {
+    own = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(own) != 0) {
+      xcb_disconnect(own);
+      own = nullptr;
+      return XCB_CURRENT_TIME;
+    }
+    atom = Atom(own, "_TARVOLIN_TIME");
+  }
+  const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+  xcb_change_window_attributes(own, window, XCB_CW_EVENT_MASK, &mask);
+  xcb_change_property(own, XCB_PROP_MODE_APPEND, window, atom, XCB_ATOM_STRING, 8, 0, nullptr);
+  xcb_flush(own);
+  // The answer comes within a round trip; a server that does not give it
+  // within a moment leaves the time to the window manager.
+  xcb_timestamp_t time = XCB_CURRENT_TIME;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+  while (time == XCB_CURRENT_TIME && std::chrono::steady_clock::now() < end) {
+    xcb_generic_event_t* event = xcb_poll_for_event(own);
+    if (event == nullptr) {
+      if (xcb_connection_has_error(own) != 0) {
+        break;
+      }
+      pollfd ready{xcb_get_file_descriptor(own), POLLIN, 0};
+      ::poll(&ready, 1, 20);
+      continue;
+    }
+    if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
+        reinterpret_cast<xcb_property_notify_event_t*>(event)->atom == atom) {
+      time = reinterpret_cast<xcb_property_notify_event_t*>(event)->time;
+    }
+    std::free(event);
+  }
+  const std::uint32_t none = 0;
+  xcb_change_window_attributes(own, window, XCB_CW_EVENT_MASK, &none);
+  xcb_flush(own);
+  return time;
+}
+
+}  // namespace
+
+bool Activate(QWidget* widget) {
+  xcb_connection_t* c = Connection();
+  if (c == nullptr || !Supported(c, "_NET_ACTIVE_WINDOW")) {
+    return false;
+  }
+  const auto window = static_cast<xcb_window_t>(widget->winId());
+  xcb_client_message_event_t message{};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = window;
+  message.type = Atom(c, "_NET_ACTIVE_WINDOW");
+  message.data.data32[0] = 2;  // the request of a pager: the user's choice
+  message.data.data32[1] = ServerTime(window);
+  xcb_send_event(c, 0, Root(c),
+                 XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                 reinterpret_cast<const char*>(&message));
+  xcb_flush(c);
+  return true;
+}
+
+bool WindowManagerTellsFrames() {
+  xcb_connection_t* c = Connection();
+  return c != nullptr && Supported(c, "_NET_FRAME_EXTENTS");
+}
+
+bool FrameKnown(QWidget* widget) {
+  xcb_connection_t* c = Connection();
+  if (c == nullptr) {
+    return true;
+  }
+  xcb_get_property_reply_t* reply = xcb_get_property_reply(
+      c,
+      xcb_get_property(c, 0, static_cast<xcb_window_t>(widget->winId()),
+                       Atom(c, "_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 0, 4),
+      nullptr);
+  const bool known = reply != nullptr && xcb_get_property_value_length(reply) == 16;
+  std::free(reply);
+  return known;
+}
+
 void Flush() {
   if (xcb_connection_t* c = Connection()) {
     xcb_flush(c);
@@ -99,6 +220,18 @@ void Flush() {
 }
 
 #else
+
+bool Activate(QWidget*) {
+  return false;
+}
+
+bool WindowManagerTellsFrames() {
+  return false;
+}
+
+bool FrameKnown(QWidget*) {
+  return true;
+}
 
 void PrepareSkipTaskbar() {}
 

@@ -19,6 +19,20 @@ void PrepareSkipTaskbar();
 // focus change Qt has not yet taken in counts too. Elsewhere, Qt's view.
 bool HasInputFocus(QWidget* widget);
 
+// Asks the window manager to put the window in front with the keyboard
+// focus, as a pager or a task bar does when the user picks a window, with
+// the server's time now: a summon is the user's own request, which window
+// managers that hold back an application's own requests (focus stealing
+// prevention) then grant too. False where there is no X11 window manager
+// to ask (the caller then uses Qt's activation).
+bool Activate(QWidget* widget);
+
+// Whether the window manager frames windows and says by how much
+// (_NET_FRAME_EXTENTS among what it supports).
+bool WindowManagerTellsFrames();
+// Whether the window manager has said how it frames this window.
+bool FrameKnown(QWidget* widget);
+
 // Sends the requests made so far, a new window's map among them, now rather
 // than when the event loop next waits: the window manager can map the
 // window while the program goes on starting.

@@ -65,6 +65,11 @@ case_tray() {
   wait_until 10 not bar_mapped || fail "Escape did not hide the bar"
   click_at --window "$(xdotool search --onlyvisible --class trayer | head -1)" 12 12
   wait_until 10 bar_mapped || fail "a click on the tray icon did not bring the bar back"
+  # Hidden in a notification area that goes away, the bar comes back.
+  bar_key Escape
+  wait_until 10 not bar_mapped || fail "Escape did not hide the bar again"
+  kill "$TARVOLIN_TRAY_PID"
+  wait_until 10 bar_mapped || fail "the bar stayed hidden once the notification area was gone"
   type_in_bar quit Return
   wait_until 10 bar_ended || fail "quit did not end the process"
 }
