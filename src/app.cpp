@@ -9,6 +9,7 @@
 
 #include "ui/dialogs.h"
 #include "ui/program_icon.h"
+#include "ui/sway.h"
 #include "ui/text.h"
 #include "ui/x11_window_state.h"
 
@@ -99,6 +100,7 @@ bool App::eventFilter(QObject* watched, QEvent* event) {
   }
   bar_.removeEventFilter(this);
   QTimer::singleShot(0, this, [this] {
+    SwayPlace({});
     GrabHotkey();
     rules_.OnShown();
   });
@@ -114,6 +116,18 @@ void App::GrabHotkey() {
   hotkey_ = ui::GlobalHotkey::Grab(*name, &error);
   if (hotkey_) {
     connect(hotkey_.get(), &ui::GlobalHotkey::Pressed, this, [this] { rules_.Summon(false); });
+  }
+  // In a Wayland session a grab on XWayland fires only while an X11 window
+  // has the focus, and a Wayland client may grab no key at all: the
+  // desktop's own keyboard settings bind the key to the launcher.
+  if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    const std::string how = "in a Wayland session, bind " + *name +
+                            " to tarvolin --toggle in the desktop's keyboard settings";
+    std::fprintf(stderr, "tarvolin: hotkey: %s\n", how.c_str());
+    rules_.TellHotkeyFailed(how);
+    return;
+  }
+  if (hotkey_) {
     rules_.TellHotkeyGrabbed(*name);
     return;
   }
@@ -168,9 +182,22 @@ bar::Metrics App::Measure() const {
 }
 
 void App::MoveBar(Point place) {
-  if (bar_.pos() != QPoint(place.x, place.y)) {
-    bar_.move(place.x, place.y);
+  wanted_ = QPoint(place.x, place.y);
+  if (bar_.pos() == wanted_) {
+    return;
   }
+  // sway answers a mapped window's own move by centring it; it moves the
+  // window when asked as its user would ask.
+  if (!bar_.isVisible() || !SwayPlace({})) {
+    bar_.move(wanted_);
+  }
+}
+
+bool App::SwayPlace(const std::string& more) {
+  return ui::sway::Running() &&
+         ui::sway::Command(bar_.winId(),
+                           "floating enable, sticky enable, " + more + "move absolute position " +
+                               std::to_string(wanted_.x()) + " " + std::to_string(wanted_.y()));
 }
 
 void App::ShowBar(bool activate) {
@@ -181,6 +208,10 @@ void App::ShowBar(bool activate) {
 }
 
 void App::Activate() {
+  if (SwayPlace("focus, ")) {
+    bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
+    return;
+  }
   bar_.raise();
   if (!ui::x11::Activate(&bar_)) {
     bar_.activateWindow();

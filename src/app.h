@@ -52,6 +52,10 @@ class App : public QObject, private bar::View {
   // it.
   void Activate();
   bool AnyDialogOpen() const;
+  // On sway, which places floating windows itself: the bar floats on every
+  // workspace in the place the rules chose, `more` (commands, each ending
+  // in ", ") carried out too. False elsewhere.
+  bool SwayPlace(const std::string& more);
 
   // bar::View
   std::string Text() const override;
@@ -86,6 +90,8 @@ class App : public QObject, private bar::View {
   // still there.
   QTimer trayWatch_;
   bool remapped_ = false;
+  // Where the rules last placed the bar.
+  QPoint wanted_;
   static constexpr int kRemapAfterMs = 150;
   std::unique_ptr<QSystemTrayIcon> tray_;
   std::unique_ptr<ui::GlobalHotkey> hotkey_;

@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include "core/geometry.h"
+#include "ui/sway.h"
 #include "ui/x11_window_state.h"
 
 namespace tarvolin::ui {
@@ -88,16 +89,36 @@ void ToolWindow::RollOut(const QRect& barFrame, int corner) {
       RollOutSteps({barFrame.x(), barFrame.y()}, {barFrame.width(), barFrame.height()},
                    frameGeometry().width(), firstShowing ? OuterHeight(designed) : current,
                    OuterHeight(1), screen->geometry().width(), corner, twipsPerPixel);
-  move(plan.left, plan.start.top);
-  for (const RollOutStep& step : plan.steps) {
-    SetOuterHeight(step.height);
-    move(plan.left, step.top);
-    repaint();
+  if (sway::Running() && !plan.steps.empty()) {
+    // sway centres a floating window at each of its own moves and resizes:
+    // the dialog shows whole, and sway puts it where it ends.
+    const RollOutStep& last = plan.steps.back();
+    SetOuterHeight(last.height);
+    const std::string place =
+        "move absolute position " + std::to_string(plan.left) + " " + std::to_string(last.top);
+    QElapsedTimer timer;
+    timer.start();
+    // Found once sway has mapped it.
+    while (!sway::Command(winId(), place) && timer.elapsed() < kFrameWaitMs) {
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+      QThread::msleep(5);
+    }
+  } else {
+    PlayRollOut(plan);
   }
   raise();
   activateWindow();
   if (QWidget* first = FirstFocus()) {
     first->setFocus(Qt::OtherFocusReason);
+  }
+}
+
+void ToolWindow::PlayRollOut(const RollOutPlan& plan) {
+  move(plan.left, plan.start.top);
+  for (const RollOutStep& step : plan.steps) {
+    SetOuterHeight(step.height);
+    move(plan.left, step.top);
+    repaint();
   }
 }
 

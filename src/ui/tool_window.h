@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include "core/geometry.h"
+
 namespace tarvolin::ui {
 
 class ToolWindow : public QWidget {
@@ -19,7 +21,9 @@ class ToolWindow : public QWidget {
   // Shows the window next to the bar (at `barFrame`) and unrolls it: it
   // starts as a strip and grows in steps, repainting after each. A window
   // that is already shown collapses and unrolls again from its current
-  // height. Then it is activated and `FirstFocus()` gets the focus.
+  // height. On sway, which centres a window at each of its own moves, it
+  // shows whole where it would end. Then it is activated and `FirstFocus()`
+  // gets the focus.
   void RollOut(const QRect& barFrame, int corner);
 
  signals:
@@ -37,6 +41,8 @@ class ToolWindow : public QWidget {
   // The outer height for a client height, frame included.
   int OuterHeight(int clientHeight) const;
   void SetOuterHeight(int outerHeight);
+  // The steps, each shown.
+  void PlayRollOut(const RollOutPlan& plan);
 
   QWidget* body_;
 };

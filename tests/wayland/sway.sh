@@ -1,0 +1,162 @@
+#!/usr/bin/env bash
+# The bar in a sway session: sway headless with XWayland, run as a normal
+# user (tvsession, made by tools/install-deps) with a runtime folder and a
+# home of its own, keys typed through the virtual keyboard (wtype), windows
+# and the focus read from sway's own tree (swaymsg). The configuration holds
+# the README's line for sway (floating_minimum_size) and nothing else.
+#
+#   tests/wayland/sway.sh BUILD_FOLDER        (as root)
+set -u
+[ $# -eq 1 ] || { echo "usage: $0 BUILD_FOLDER" >&2; exit 2; }
+user=tvsession
+
+if [ "${TARVOLIN_SWAY_INNER:-}" != 1 ]; then
+  [ "$(id -u)" = 0 ] || { echo "SKIP: the sway leg runs the bar as another user, which needs root"; exit 0; }
+  for tool in sway swaymsg wtype Xwayland xclip; do
+    command -v "$tool" >/dev/null || { echo "sway leg: $tool is missing (tools/install-deps)"; exit 1; }
+  done
+  id "$user" >/dev/null 2>&1 || { echo "sway leg: no user $user (tools/install-deps)"; exit 1; }
+  work=$(mktemp -d /tmp/tarvolin-sway.XXXXXX)
+  chmod 755 "$work"
+  # The program is copied where the user can read it, whatever folder the
+  # build is in.
+  cp -r "$1/bin" "$work/bin"
+  cp "$0" "$work/sway.sh"
+  cp "$1/bench/qt_floor" "$work/bin/other-window"
+  mkdir -m 700 "$work/run" "$work/home"
+  chown -R "$user" "$work/run" "$work/home"
+  chmod -R a+rX "$work/bin"
+  runuser -u "$user" -- env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_RUNTIME_DIR="$work/run" \
+    TARVOLIN_SWAY_INNER=1 LANG=C.UTF-8 bash "$work/sway.sh" "$work"
+  status=$?
+  [ "$status" -eq 0 ] && rm -rf "$work" || echo "logs: $work"
+  exit "$status"
+fi
+
+work=$1
+bar=$work/bin/tarvolin
+failures=0
+fail() {
+  failures=$((failures + 1))
+  echo "FAIL: $*"
+}
+wait_until() {
+  local end=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$end" ] || return 1
+    sleep 0.1
+  done
+}
+not() { ! "$@"; }
+
+export WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman
+cat >"$work/run/sway.cfg" <<EOF
+output HEADLESS-1 resolution 1024x768
+xwayland enable
+floating_minimum_size 1 x 1
+exec sh -c 'echo \$DISPLAY >$work/run/display'
+EOF
+sway -c "$work/run/sway.cfg" >"$work/run/sway.log" 2>&1 &
+sway=$!
+trap 'kill $sway 2>/dev/null; wait 2>/dev/null' EXIT
+wait_until 10 test -s "$work/run/display" || { fail "sway did not start"; exit 1; }
+SWAYSOCK=$(ls "$work"/run/sway-ipc.*.sock)
+DISPLAY=$(cat "$work/run/display")
+export SWAYSOCK DISPLAY WAYLAND_DISPLAY=wayland-1
+
+# The windows of sway's tree by title: "x,y wxh" and whether each has the
+# focus; window gives the first.
+windows() {
+  swaymsg -t get_tree | python3 -c '
+import json, sys
+def walk(node):
+    if node.get("name") == sys.argv[1] and node["type"] in ("con", "floating_con"):
+        r = node["rect"]
+        print("%d,%d %dx%d %s" % (r["x"], r["y"], r["width"], r["height"],
+                                  "focused" if node["focused"] else "unfocused"))
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        walk(child)
+walk(json.load(sys.stdin))' "$1"
+}
+window() { windows "$1" | head -1; }
+shows() { [ "$(window "$1")" = "$2" ]; }
+focused() { window "$1" | grep -q ' focused$'; }
+gone() { [ -z "$(window "$1")" ]; }
+# Keys through a new virtual keyboard: XWayland takes its keymap with the
+# first key, which a harmless key goes ahead of.
+key() { wtype -k shift_l -s 100 "$@"; }
+# The bar's text, all of it selected: copied to XWayland's clipboard.
+bar_text() {
+  printf '' | xclip -selection clipboard >/dev/null 2>&1
+  key -M ctrl -k c -m ctrl
+  sleep 0.3
+  timeout 5 xclip -o -selection clipboard 2>/dev/null
+}
+
+mkdir -p "$HOME/.config/tarvolin"
+settings() {
+  printf '[Tarvolin]\r\nloca=%s\r\nCaseSensitive=0\r\nAutoUpdate=0\r\nWebExtensions=com\r\n' "$1" \
+    >"$HOME/.config/tarvolin/tv.ini"
+}
+settings 4
+printf 'www.x.org\r\nx\r\n' >"$HOME/.config/tarvolin/files.cfg"
+
+# In its corner at its size, with the focus; the box says how the key is
+# bound here.
+"$bar" >"$work/run/bar.log" 2>&1 &
+wait_until 10 shows Tarvolin "774,717 250x19 focused" ||
+  fail "the bar at start: '$(window Tarvolin)', not '774,717 250x19 focused'"
+[ "$(bar_text)" = "Hotkey: in a Wayland session, bind Ctrl+Alt+Space to tarvolin --toggle in the desktop's keyboard settings" ] ||
+  fail "the box does not say how to bind the key: '$(bar_text)'"
+grep -q "bind Ctrl+Alt+Space to tarvolin --toggle" "$work/run/bar.log" || fail "stderr does not say how to bind the key"
+
+# Summoned over a native Wayland window that has the focus, and toggled
+# both ways; a --toggle while another window has the focus brings it.
+QT_QPA_PLATFORM=wayland "$work/bin/other-window" >/dev/null 2>&1 &
+wait_until 10 focused other-window || fail "the other window did not take the focus"
+window Tarvolin | grep -q '^774,717 ' || fail "the bar left its corner for the other window"
+"$bar" --show
+wait_until 5 shows Tarvolin "774,717 250x19 focused" || fail "--show over another window: '$(window Tarvolin)'"
+"$bar" --toggle
+wait_until 5 gone Tarvolin || fail "--toggle did not hide the bar in front"
+wait_until 5 focused other-window || fail "the focus did not go back to the other window"
+"$bar" --toggle
+wait_until 5 shows Tarvolin "774,717 250x19 focused" || fail "--toggle did not bring the bar back: '$(window Tarvolin)'"
+swaymsg -q '[title="^other-window$"] focus'
+"$bar" --toggle
+wait_until 5 shows Tarvolin "774,717 250x19 focused" || fail "--toggle behind another window: '$(window Tarvolin)'"
+"$bar"
+wait_until 5 focused Tarvolin || fail "a second start did not bring the bar"
+
+# The editor unrolls above the bar, takes the focus and gives it back.
+key -k F2
+wait_until 5 focused "Edit Quickcommands" || fail "F2: the editor has not the focus"
+place=$(window "Edit Quickcommands")
+x=${place%%,*} y=${place#*,} y=${y%% *} h=${place#* *x} h=${h%% *}
+[ "$x" -ge 500 ] && [ $((y + h)) -le 717 ] && [ $((y + h)) -ge 680 ] ||
+  fail "the editor stands at $place, not above the bar"
+key -k Escape
+wait_until 5 focused Tarvolin || fail "the focus did not come back after the editor"
+
+# No notification area here: Escape hides the bar, once saying what brings
+# it back; the launcher does.
+key -k Escape
+told() { [ "$(windows Tarvolin | wc -l)" -ge 2 ]; }
+wait_until 5 told || fail "Escape without a notification area told nothing"
+key -k Return
+wait_until 5 gone Tarvolin || fail "Escape did not hide the bar: '$(window Tarvolin)'"
+"$bar" --show
+wait_until 5 shows Tarvolin "774,717 250x19 focused" || fail "--show after Escape: '$(window Tarvolin)'"
+
+# Another corner, at the next start.
+key quit
+key -k Return
+wait_until 5 not pgrep -u "$(id -u)" -f "$bar\$" >/dev/null || fail "quit did not end the bar"
+settings 1
+"$bar" >>"$work/run/bar.log" 2>&1 &
+wait_until 10 shows Tarvolin "0,0 250x19 focused" || fail "the bar in corner 1: '$(window Tarvolin)'"
+"$bar" --quit 2>/dev/null || pkill -u "$(id -u)" -f "$bar\$"
+
+[ "$failures" -eq 0 ] && echo "sway: every check passed"
+exit $((failures > 0))
