@@ -75,7 +75,8 @@ std::vector<char*> WithPlatform(int argc, char* argv[]) {
   std::vector<char*> arguments(argv, argv + argc);
 #ifndef _WIN32
   static char option[] = "-platform";
-  static char xcb[] = "xcb";
+  // And where that X server turns the bar away, Wayland after all.
+  static char xcb[] = "xcb;wayland";
   const auto named = [](const char* argument) {
     return std::strcmp(argument, "-platform") == 0 || std::strcmp(argument, "--platform") == 0;
   };

@@ -66,7 +66,7 @@ bool Command(unsigned long window, const std::string& command) {
   if (fd < 0) {
     return false;
   }
-  timeval timeout{0, kAnswerTimeoutMs * 1000};
+  timeval timeout{0, static_cast<suseconds_t>(kAnswerTimeoutMs) * 1000};
   ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
   ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
   bool done = false;

@@ -1,54 +1,13 @@
 #!/usr/bin/env bash
 # The bar in a sway session: sway headless with XWayland, run as a normal
-# user (tvsession, made by tools/install-deps) with a runtime folder and a
-# home of its own, keys typed through the virtual keyboard (wtype), windows
+# user (lib.sh), keys typed through the virtual keyboard (wtype), windows
 # and the focus read from sway's own tree (swaymsg). The configuration holds
 # the README's line for sway (floating_minimum_size) and nothing else.
 #
 #   tests/wayland/sway.sh BUILD_FOLDER        (as root)
-set -u
 [ $# -eq 1 ] || { echo "usage: $0 BUILD_FOLDER" >&2; exit 2; }
-user=tvsession
-
-if [ "${TARVOLIN_SWAY_INNER:-}" != 1 ]; then
-  [ "$(id -u)" = 0 ] || { echo "SKIP: the sway leg runs the bar as another user, which needs root"; exit 0; }
-  for tool in sway swaymsg wtype Xwayland xclip; do
-    command -v "$tool" >/dev/null || { echo "sway leg: $tool is missing (tools/install-deps)"; exit 1; }
-  done
-  id "$user" >/dev/null 2>&1 || { echo "sway leg: no user $user (tools/install-deps)"; exit 1; }
-  work=$(mktemp -d /tmp/tarvolin-sway.XXXXXX)
-  chmod 755 "$work"
-  # The program is copied where the user can read it, whatever folder the
-  # build is in.
-  cp -r "$1/bin" "$work/bin"
-  cp "$0" "$work/sway.sh"
-  cp "$1/bench/qt_floor" "$work/bin/other-window"
-  mkdir -m 700 "$work/run" "$work/home"
-  chown -R "$user" "$work/run" "$work/home"
-  chmod -R a+rX "$work/bin"
-  runuser -u "$user" -- env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_RUNTIME_DIR="$work/run" \
-    TARVOLIN_SWAY_INNER=1 LANG=C.UTF-8 bash "$work/sway.sh" "$work"
-  status=$?
-  [ "$status" -eq 0 ] && rm -rf "$work" || echo "logs: $work"
-  exit "$status"
-fi
-
-work=$1
-bar=$work/bin/tarvolin
-failures=0
-fail() {
-  failures=$((failures + 1))
-  echo "FAIL: $*"
-}
-wait_until() {
-  local end=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$end" ] || return 1
-    sleep 0.1
-  done
-}
-not() { ! "$@"; }
+# shellcheck source=tests/wayland/lib.sh
+source "$(dirname "$0")/lib.sh" sway "$1" sway swaymsg wtype xclip
 
 export WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman
 cat >"$work/run/sway.cfg" <<EOF
@@ -94,20 +53,13 @@ bar_text() {
   timeout 5 xclip -o -selection clipboard 2>/dev/null
 }
 
-mkdir -p "$HOME/.config/tarvolin"
-settings() {
-  printf '[Tarvolin]\r\nloca=%s\r\nCaseSensitive=0\r\nAutoUpdate=0\r\nWebExtensions=com\r\n' "$1" \
-    >"$HOME/.config/tarvolin/tv.ini"
-}
-settings 4
-printf 'www.x.org\r\nx\r\n' >"$HOME/.config/tarvolin/files.cfg"
 
 # In its corner at its size, with the focus; the box says how the key is
 # bound here.
 "$bar" >"$work/run/bar.log" 2>&1 &
 wait_until 10 shows Tarvolin "774,717 250x19 focused" ||
   fail "the bar at start: '$(window Tarvolin)', not '774,717 250x19 focused'"
-[ "$(bar_text)" = "Hotkey: in a Wayland session, bind Ctrl+Alt+Space to tarvolin --toggle in the desktop's keyboard settings" ] ||
+[ "$(bar_text)" = "$bind_key" ] ||
   fail "the box does not say how to bind the key: '$(bar_text)'"
 grep -q "bind Ctrl+Alt+Space to tarvolin --toggle" "$work/run/bar.log" || fail "stderr does not say how to bind the key"
 
@@ -158,5 +110,4 @@ settings 1
 wait_until 10 shows Tarvolin "0,0 250x19 focused" || fail "the bar in corner 1: '$(window Tarvolin)'"
 "$bar" --quit 2>/dev/null || pkill -u "$(id -u)" -f "$bar\$"
 
-[ "$failures" -eq 0 ] && echo "sway: every check passed"
-exit $((failures > 0))
+finish

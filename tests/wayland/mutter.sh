@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The bar in a GNOME session's compositor: mutter headless with XWayland,
+# on a session bus of its own, run as a normal user (lib.sh). The bar is an
+# X11 client there; where the focus is and what is mapped are read from the
+# X server (_NET_ACTIVE_WINDOW is nothing while a Wayland window has the
+# focus). mutter has no virtual keyboard, so the keys are sway's leg's.
+#
+#   tests/wayland/mutter.sh BUILD_FOLDER        (as root)
+[ $# -eq 1 ] || { echo "usage: $0 BUILD_FOLDER" >&2; exit 2; }
+# shellcheck source=tests/wayland/lib.sh
+source "$(dirname "$0")/lib.sh" mutter "$1" mutter dbus-run-session xdotool xwininfo
+
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
+  exec dbus-run-session -- bash "$0" "$work"
+fi
+mutter --headless --wayland --virtual-monitor 1024x768 >"$work/run/mutter.log" 2>&1 &
+mutter=$!
+trap 'kill $bar_pid $mutter 2>/dev/null; wait 2>/dev/null' EXIT
+bar_pid=
+x11() { grep -q 'public X11 display' "$work/run/mutter.log"; }
+wait_until 15 x11 || { fail "mutter started no XWayland"; exit 1; }
+DISPLAY=$(grep -o 'public X11 display :[0-9]*' "$work/run/mutter.log" | grep -o ':[0-9]*$')
+XAUTHORITY=$(ls "$work"/run/.mutter-Xwaylandauth.* 2>/dev/null | head -1)
+export DISPLAY XAUTHORITY WAYLAND_DISPLAY=wayland-0
+
+bar_window() { xdotool search --onlyvisible --name '^Tarvolin$' 2>/dev/null | head -1; }
+active() { xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | awk '{print $NF}'; }
+# The bar shown where it should be, with the focus: "x,y wxh focused".
+bar_state() {
+  local id
+  id=$(bar_window)
+  [ -n "$id" ] || return 0
+  xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /Width/ {w=$NF} /Height/ {h=$NF} END {printf "%s,%s %sx%s", x, y, w, h}'
+  [ "$(printf '0x%x' "$id")" = "$(active)" ] && echo " focused" || echo " unfocused"
+}
+shows() { [ "$(bar_state)" = "$1" ]; }
+gone() { [ -z "$(bar_window)" ]; }
+
+# In its corner at its size, with the focus; it says how the key is bound.
+"$bar" >"$work/run/bar.log" 2>&1 &
+bar_pid=$!
+wait_until 10 shows "774,717 250x19 focused" || fail "the bar at start: '$(bar_state)'"
+wait_until 5 grep -q "bind Ctrl+Alt+Space to tarvolin --toggle" "$work/run/bar.log" ||
+  fail "stderr does not say how to bind the key"
+
+# A native Wayland window takes the focus; a summon brings it back, and
+# --toggle goes both ways.
+QT_QPA_PLATFORM=wayland "$work/bin/other-window" >/dev/null 2>&1 &
+other() { [ "$(active)" = 0x0 ]; }
+wait_until 10 other || fail "the other window did not take the focus: $(active)"
+"$bar" --show
+wait_until 5 shows "774,717 250x19 focused" || fail "--show over another window: '$(bar_state)'"
+"$bar" --toggle
+wait_until 5 gone || fail "--toggle did not hide the bar in front"
+"$bar" --toggle
+wait_until 5 shows "774,717 250x19 focused" || fail "--toggle did not bring the bar back: '$(bar_state)'"
+"$bar"
+wait_until 5 shows "774,717 250x19 focused" || fail "a second start: '$(bar_state)'"
+
+finish
