@@ -129,6 +129,12 @@ int RunBar(int argc, char* argv[]) {
   // The bar lives on while it hides in the notification area and while its
   // dialogs open and close; only the program's own commands end it.
   QApplication::setQuitOnLastWindowClosed(false);
+  // A Wayland client is placed and stacked by the desktop alone.
+  if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+    std::fprintf(stderr,
+                 "tarvolin: on native Wayland the desktop places the bar: its corner and its "
+                 "place on top are the desktop's to give (with DISPLAY set it runs on X11)\n");
+  }
   // The dialogs were laid out for a small face of Arial's widths, which
   // Liberation Sans has; where it is missing the desktop's own face stands in.
   QFont font = QApplication::font();
