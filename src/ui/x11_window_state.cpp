@@ -14,6 +14,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <string>
+#include <utility>
 #endif
 
 namespace tarvolin::ui::x11 {
@@ -98,11 +101,21 @@ bool HasInputFocus(QWidget* widget) {
 
 namespace {
 
+// Asked of the server once per name and connection: a summon asks for
+// several, and each would be a round trip.
 xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
+  static std::map<std::pair<xcb_connection_t*, std::string>, xcb_atom_t> known;
+  const auto found = known.find({c, name});
+  if (found != known.end()) {
+    return found->second;
+  }
   xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
       c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
   const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
   std::free(reply);
+  if (atom != XCB_ATOM_NONE) {
+    known.emplace(std::make_pair(c, std::string(name)), atom);
+  }
   return atom;
 }
 
