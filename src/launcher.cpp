@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "desktop_key.h"
 #include "instance/instance.h"
 
 #define TARVOLIN_STRING2(x) #x
@@ -28,6 +29,8 @@ constexpr char kUsage[] =
     "\n"
     "  --show      bring the running bar to the front (the default)\n"
     "  --toggle    hide the running bar, or bring it to the front\n"
+    "  --bind-key[=KEY]  on GNOME, make KEY (Ctrl+Alt+Space) run tarvolin --toggle\n"
+    "  --unbind-key      take that shortcut back\n"
     "  --help      show this text and exit\n"
     "  --version   show the version and exit\n"
     "\n"
@@ -62,6 +65,22 @@ bool OneOf(std::string_view name, const std::string_view (&names)[N]) {
     }
   }
   return false;
+}
+
+// This program with --toggle, as a desktop runs a command: its path quoted
+// when it holds a blank or a quote.
+std::string ToggleCommand() {
+  char self[PATH_MAX];
+  const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  std::string path = length > 0 ? std::string(self, static_cast<std::size_t>(length)) : "tarvolin";
+  if (path.find_first_of(" \t'\"\\") != std::string::npos) {
+    std::string quoted = "'";
+    for (const char c : path) {
+      quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    path = quoted + "'";
+  }
+  return path + " --toggle";
 }
 
 int Refuse(const char* what, const char* argument) {
@@ -124,6 +143,14 @@ int main(int argc, char* argv[]) {
     if (argument == "--version") {
       std::printf("tarvolin %s\n", TARVOLIN_STRING(TARVOLIN_VERSION));
       return 0;
+    }
+    if (argument == "--bind-key" || argument.starts_with("--bind-key=")) {
+      const std::string key(argument == "--bind-key" ? std::string_view("Ctrl+Alt+Space")
+                                                     : argument.substr(11));
+      return tarvolin::BindGnomeKey(key, ToggleCommand());
+    }
+    if (argument == "--unbind-key") {
+      return tarvolin::UnbindGnomeKey();
     }
     if (argument == "--show" || argument == "--toggle") {
       request = argument.substr(2);

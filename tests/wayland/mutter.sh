@@ -8,7 +8,7 @@
 #   tests/wayland/mutter.sh BUILD_FOLDER        (as root)
 [ $# -eq 1 ] || { echo "usage: $0 BUILD_FOLDER" >&2; exit 2; }
 # shellcheck source=tests/wayland/lib.sh
-source "$(dirname "$0")/lib.sh" mutter "$1" mutter dbus-run-session xdotool xwininfo
+source "$(dirname "$0")/lib.sh" mutter "$1" mutter dbus-run-session xdotool xwininfo gsettings
 
 if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
   exec dbus-run-session -- bash "$0" "$work"
@@ -57,5 +57,25 @@ wait_until 5 gone || fail "--toggle did not hide the bar in front"
 wait_until 5 shows "774,717 250x19 focused" || fail "--toggle did not bring the bar back: '$(bar_state)'"
 "$bar"
 wait_until 5 shows "774,717 250x19 focused" || fail "a second start: '$(bar_state)'"
+
+# GNOME's custom shortcut for the key: bound beside the user's own, moved
+# to another key, and taken back, leaving the user's own.
+list=org.gnome.settings-daemon.plugins.media-keys
+entry=$list.custom-keybinding:/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/tarvolin/
+own=/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom0/
+gsettings set $list custom-keybindings "['$own']"
+"$bar" --bind-key >/dev/null || fail "--bind-key failed"
+[ "$(gsettings get "$entry" binding)" = "'<Control><Alt>space'" ] || fail "bound to $(gsettings get "$entry" binding)"
+[ "$(gsettings get "$entry" command)" = "'$bar --toggle'" ] || fail "the shortcut runs $(gsettings get "$entry" command)"
+"$bar" --bind-key=Super+R >/dev/null || fail "--bind-key=Super+R failed"
+[ "$(gsettings get "$entry" binding)" = "'<Super>r'" ] || fail "moved to $(gsettings get "$entry" binding)"
+[ "$(gsettings get $list custom-keybindings)" = "['$own', '${entry#*:}']" ] ||
+  fail "the shortcuts: $(gsettings get $list custom-keybindings)"
+"$bar" --bind-key=Ctrl+ 2>/dev/null
+[ $? = 2 ] || fail "--bind-key took a combination without a key"
+"$bar" --unbind-key || fail "--unbind-key failed"
+[ "$(gsettings get $list custom-keybindings)" = "['$own']" ] ||
+  fail "after --unbind-key: $(gsettings get $list custom-keybindings)"
+[ "$(gsettings get "$entry" binding)" = "''" ] || fail "the binding was left: $(gsettings get "$entry" binding)"
 
 finish

@@ -1,0 +1,20 @@
+// The summoning key where the bar cannot grab it (a Wayland session): a
+// custom shortcut in GNOME's keyboard settings that runs
+// `tarvolin --toggle`, written and taken back through gsettings.
+#pragma once
+
+#include <string>
+
+namespace tarvolin {
+
+// GNOME's name for a key combination such as "Ctrl+Alt+Space"
+// ("<Control><Alt>space"); empty when a part is not a key.
+std::string GnomeAccelerator(const std::string& key);
+
+// Binds `key` to `command` as GNOME's custom shortcut "Tarvolin", replacing
+// the one an earlier call made. 0 when done; otherwise says why on stderr.
+int BindGnomeKey(const std::string& key, const std::string& command);
+// Takes that shortcut back; 0 when done or none was there.
+int UnbindGnomeKey();
+
+}  // namespace tarvolin
