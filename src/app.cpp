@@ -208,8 +208,8 @@ void App::ShowBar(bool activate) {
 }
 
 void App::Activate() {
-  if (SwayPlace("focus, ")) {
-    bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
+  if (ui::sway::Running()) {
+    SwayActivate(kSwayTries);
     return;
   }
   bar_.raise();
@@ -233,6 +233,24 @@ void App::Activate() {
       remapped_ = false;
     }
   });
+}
+
+void App::SwayActivate(int triesLeft) {
+  if (!bar_.isVisible()) {
+    return;
+  }
+  if (SwayPlace("focus, ")) {
+    bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
+    return;
+  }
+  // sway finds the window once it has mapped it, a moment after show().
+  if (triesLeft > 0) {
+    QTimer::singleShot(10, this, [this, triesLeft] { SwayActivate(triesLeft - 1); });
+    return;
+  }
+  bar_.raise();
+  bar_.activateWindow();
+  bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
 }
 
 bool App::AnyDialogOpen() const {

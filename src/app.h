@@ -52,6 +52,10 @@ class App : public QObject, private bar::View {
   // it.
   void Activate();
   bool AnyDialogOpen() const;
+  // Activate under sway: asked of sway once it has mapped the bar, tried
+  // again every 10 ms meanwhile; Qt's own request after the last try.
+  void SwayActivate(int triesLeft);
+  static constexpr int kSwayTries = 50;
   // On sway, which places floating windows itself: the bar floats on every
   // workspace in the place the rules chose, `more` (commands, each ending
   // in ", ") carried out too. False elsewhere.

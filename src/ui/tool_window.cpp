@@ -56,7 +56,10 @@ void ToolWindow::RollOut(const QRect& barFrame, int corner) {
   const bool firstShowing = !isVisible();
   const int designed = firstShowing ? body_->height() : -1;
   const int current = frameGeometry().height();
-  setFixedHeight(1);
+  // sway would centre the window again at each change of its size once it
+  // is mapped: there it keeps its size from the start.
+  const bool onSway = sway::Running();
+  setFixedHeight(onSway ? body_->height() : 1);
   if (firstShowing) {
     move(barFrame.topLeft());
   }
@@ -89,7 +92,7 @@ void ToolWindow::RollOut(const QRect& barFrame, int corner) {
       RollOutSteps({barFrame.x(), barFrame.y()}, {barFrame.width(), barFrame.height()},
                    frameGeometry().width(), firstShowing ? OuterHeight(designed) : current,
                    OuterHeight(1), screen->geometry().width(), corner, twipsPerPixel);
-  if (sway::Running() && !plan.steps.empty()) {
+  if (onSway && !plan.steps.empty()) {
     // sway centres a floating window at each of its own moves and resizes:
     // the dialog shows whole, and sway puts it where it ends.
     const RollOutStep& last = plan.steps.back();

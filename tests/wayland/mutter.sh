@@ -58,6 +58,15 @@ wait_until 5 shows "774,717 250x19 focused" || fail "--toggle did not bring the 
 "$bar"
 wait_until 5 shows "774,717 250x19 focused" || fail "a second start: '$(bar_state)'"
 
+# On top of an X11 window that has the focus: above it in mutter's
+# stacking order.
+"$work/bin/other-window" -platform xcb -name big >/dev/null 2>&1 &
+big() { xdotool search --onlyvisible --classname '^big$' 2>/dev/null | head -1; }
+wait_until 10 big >/dev/null
+xdotool windowactivate --sync "$(big)" 2>/dev/null
+top() { [ "$(xprop -root _NET_CLIENT_LIST_STACKING | awk '{print $NF}')" = "$(printf '0x%x' "$(bar_window)")" ]; }
+wait_until 5 top || fail "the bar is not on top: $(xprop -root _NET_CLIENT_LIST_STACKING)"
+
 # GNOME's custom shortcut for the key: bound beside the user's own, moved
 # to another key, and taken back, leaving the user's own.
 list=org.gnome.settings-daemon.plugins.media-keys
