@@ -112,6 +112,17 @@ wait_until 5 not pgrep -u "$(id -u)" -f "$bar\$" >/dev/null || fail "quit did no
 settings 1
 "$bar" >>"$work/run/bar.log" 2>&1 &
 wait_until 10 shows Tarvolin "0,0 250x19 focused" || fail "the bar in corner 1: '$(window Tarvolin)'"
-"$bar" --quit 2>/dev/null || pkill -u "$(id -u)" -f "$bar\$"
+pkill -u "$(id -u)" -f "$bar\$"
+
+# With no X server, on native Wayland: the bar runs, and what it starts
+# inherits nothing of how Qt was set up for it.
+wait_until 5 gone Tarvolin
+env -u DISPLAY "$bar" >>"$work/run/bar.log" 2>&1 &
+wait_until 10 focused Tarvolin || fail "the bar on native Wayland has not the focus"
+key "sh -c 'env >$work/run/env.txt'" -k Return
+wait_until 5 test -s "$work/run/env.txt" || fail "the bar on native Wayland started nothing"
+! grep -qE '^QT_(QPA_PLATFORM|WAYLAND_CLIENT_BUFFER_INTEGRATION)=' "$work/run/env.txt" ||
+  fail "a program the bar started inherited its Qt set-up"
+pkill -u "$(id -u)" -f "$bar\$"
 
 finish
