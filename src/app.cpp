@@ -210,27 +210,28 @@ void App::ShowBar(bool activate) {
 void App::Activate() {
   if (ui::sway::Running()) {
     SwayActivate(kSwayTries);
-    return;
+  } else {
+    ActivateOnX11();
   }
+}
+
+void App::ActivateOnX11() {
   bar_.raise();
   if (!ui::x11::Activate(&bar_)) {
     bar_.activateWindow();
   }
   bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
-  // Some window managers only mark a window that asks for the focus (sway
-  // through XWayland), but give it to a window as it is mapped: a bar
-  // still without the focus a moment later is mapped afresh, on top as
-  // before.
+  // Some window managers only mark a window that asks for the focus, but
+  // give it to a window as it is mapped: a bar still without the focus a
+  // moment later is mapped afresh, on top as before.
   QTimer::singleShot(kRemapAfterMs, this, [this] {
-    if (bar_.isVisible() && !remapped_ && !ui::x11::HasInputFocus(&bar_) &&
+    if (bar_.isVisible() && !ui::x11::HasInputFocus(&bar_) &&
         QApplication::activePopupWidget() == nullptr &&
         QApplication::activeModalWidget() == nullptr && !AnyDialogOpen()) {
-      remapped_ = true;
       bar_.hide();
       bar_.show();
       bar_.raise();
       bar_.activateWindow();
-      remapped_ = false;
     }
   });
 }
@@ -246,11 +247,9 @@ void App::SwayActivate(int triesLeft) {
   // sway finds the window once it has mapped it, a moment after show().
   if (triesLeft > 0) {
     QTimer::singleShot(10, this, [this, triesLeft] { SwayActivate(triesLeft - 1); });
-    return;
+  } else {
+    ActivateOnX11();
   }
-  bar_.raise();
-  bar_.activateWindow();
-  bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
 }
 
 bool App::AnyDialogOpen() const {

@@ -51,9 +51,12 @@ class App : public QObject, private bar::View {
   // Puts the bar in front with the focus in its box, whatever window had
   // it.
   void Activate();
+  // The window manager is asked, as a pager asks; a bar still without the
+  // focus a moment later is mapped afresh.
+  void ActivateOnX11();
   bool AnyDialogOpen() const;
   // Activate under sway: asked of sway once it has mapped the bar, tried
-  // again every 10 ms meanwhile; Qt's own request after the last try.
+  // again every 10 ms meanwhile; the X11 way after the last try.
   void SwayActivate(int triesLeft);
   static constexpr int kSwayTries = 50;
   // On sway, which places floating windows itself: the bar floats on every
@@ -93,7 +96,6 @@ class App : public QObject, private bar::View {
   // While the bar hides behind its icon: whether the notification area is
   // still there.
   QTimer trayWatch_;
-  bool remapped_ = false;
   // Where the rules last placed the bar.
   QPoint wanted_;
   static constexpr int kRemapAfterMs = 150;

@@ -67,12 +67,20 @@ bool OneOf(std::string_view name, const std::string_view (&names)[N]) {
   return false;
 }
 
+// This program's file; empty when it cannot be told.
+std::string SelfPath() {
+  char self[PATH_MAX];
+  const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  return length > 0 ? std::string(self, static_cast<std::size_t>(length)) : std::string();
+}
+
 // This program with --toggle, as a desktop runs a command: its path quoted
 // when it holds a blank or a quote.
 std::string ToggleCommand() {
-  char self[PATH_MAX];
-  const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  std::string path = length > 0 ? std::string(self, static_cast<std::size_t>(length)) : "tarvolin";
+  std::string path = SelfPath();
+  if (path.empty()) {
+    path = "tarvolin";
+  }
   if (path.find_first_of(" \t'\"\\") != std::string::npos) {
     std::string quoted = "'";
     for (const char c : path) {
@@ -91,9 +99,7 @@ int Refuse(const char* what, const char* argument) {
 // The bar beside this program (a program folder, or the build), else where
 // the package puts it: <prefix>/lib/tarvolin beside <prefix>/bin.
 std::string BarLibrary() {
-  char self[PATH_MAX];
-  const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  std::string folder = length > 0 ? std::string(self, static_cast<std::size_t>(length)) : "";
+  std::string folder = SelfPath();
   folder.erase(folder.find_last_of('/') + 1);
   std::string beside = folder + "libtarvolin-bar.so";
   if (::access(beside.c_str(), R_OK) == 0) {

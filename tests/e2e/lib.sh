@@ -48,16 +48,8 @@ start_bar() {
   wait_until 15 bar_mapped || fail "the bar was not mapped"
 }
 
-# wait_until SECONDS COMMAND...: true once COMMAND succeeds within SECONDS.
-wait_until() {
-  local end=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$end" ] || return 1
-    sleep 0.1
-  done
-}
-not() { ! "$@"; }
+# shellcheck source=tests/wait.sh
+. "$root/tests/wait.sh"
 file_has_line() { [ -f "$1" ] && grep -qxF -- "$2" "$1"; }
 press() { timeout 10 xdotool key "$@"; }
 type_text() { timeout 30 xdotool type --delay 30 -- "$1"; sleep 0.3; }

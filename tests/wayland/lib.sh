@@ -22,7 +22,7 @@ if [ "${TARVOLIN_WAYLAND_INNER:-}" != 1 ]; then
   # the user can read them, whatever folder the build is in.
   cp -r "$build/bin" "$work/bin"
   cp "$build/bench/qt_floor" "$work/bin/other-window"
-  cp "$0" "$(dirname "$0")/lib.sh" "$work/"
+  cp "$0" "$(dirname "$0")/lib.sh" "$(dirname "$0")/../wait.sh" "$work/"
   chmod -R a+rX "$work"
   mkdir -m 700 "$work/run" "$work/home"
   chown -R "$user" "$work/run" "$work/home"
@@ -34,21 +34,14 @@ if [ "${TARVOLIN_WAYLAND_INNER:-}" != 1 ]; then
 fi
 
 work=$build
+# shellcheck source=tests/wait.sh
+. "$work/wait.sh"
 bar=$work/bin/tarvolin
 failures=0
 fail() {
   failures=$((failures + 1))
   echo "FAIL: $*"
 }
-wait_until() {
-  local end=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$end" ] || return 1
-    sleep 0.1
-  done
-}
-not() { ! "$@"; }
 settings() {
   mkdir -p "$HOME/.config/tarvolin"
   printf '[Tarvolin]\r\nloca=%s\r\nCaseSensitive=0\r\nAutoUpdate=0\r\nWebExtensions=com\r\n' "$1" \

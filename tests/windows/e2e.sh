@@ -25,15 +25,8 @@ fail() {
   echo "FAIL: $*"
   timeout 10 import -window root "$work/failure-$failures.png" 2>/dev/null
 }
-wait_until() {
-  local end=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$end" ] || return 1
-    sleep 0.1
-  done
-}
-not() { ! "$@"; }
+# shellcheck source=tests/wait.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../wait.sh"
 # Every X client call is bounded too: a program that grabs the display and
 # stops answering would otherwise hold the case until the test's timeout.
 xdo() { timeout 10 xdotool "$@"; }
