@@ -20,11 +20,11 @@ using ui::ToUtf8;
 
 namespace {
 
-bar::Key KeyOf(int key) {
+bar::Key KeyOf(int key, Qt::KeyboardModifiers modifiers) {
   switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      return bar::Key::kEnter;
+      return modifiers.testFlag(Qt::ShiftModifier) ? bar::Key::kShiftEnter : bar::Key::kEnter;
     case Qt::Key_Escape:
       return bar::Key::kEscape;
     case Qt::Key_Up:
@@ -51,7 +51,9 @@ bar::Key KeyOf(int key) {
 App::App(bar::System system, ui::Prompter& prompter)
     : prompter_(prompter), rules_(std::move(system), *this) {
   ui::CommandBox& box = bar_.Box();
-  connect(&box, &ui::CommandBox::KeyDown, this, [this](int key) { rules_.OnKey(KeyOf(key)); });
+  connect(&box, &ui::CommandBox::KeyDown, this, [this](int key, Qt::KeyboardModifiers modifiers) {
+    rules_.OnKey(KeyOf(key, modifiers));
+  });
   connect(&box, &QLineEdit::textChanged, this, [this] { rules_.OnEdit(); });
   // Anything that can move the bar off its corner sets the timer going.
   connect(&bar_, &ui::CommandBar::Moved, this, &App::KeepPlacing);

@@ -42,6 +42,47 @@
 
 namespace {
 
+#ifndef _WIN32
+// The desktop's applications from the GIO module beside the bar, loaded at
+// the first question: GIO and the libraries it brings cost start-up time
+// that most lines never need.
+class ApplicationsModule final : public tarvolin::sys::Applications {
+ public:
+  explicit ApplicationsModule(const std::string& folder)
+      : module_(QString::fromStdString(folder) + QStringLiteral("/tarvolin_apps")) {}
+  std::string Find(const std::string& name) override {
+    return Loaded() ? loaded_->Find(name) : std::string();
+  }
+  std::vector<std::string> Names() override {
+    return Loaded() ? loaded_->Names() : std::vector<std::string>();
+  }
+  std::string Launch(const std::string& id, const std::string& folder, bool inTerminal) override {
+    return Loaded() ? loaded_->Launch(id, folder, inTerminal)
+                    : std::string("The desktop's applications could not be read.");
+  }
+
+ private:
+  bool Loaded() {
+    if (!tried_) {
+      tried_ = true;
+      const auto create = reinterpret_cast<tarvolin::sys::ApplicationsFactory>(
+          module_.resolve(tarvolin::sys::kApplicationsFactoryName));
+      if (create != nullptr) {
+        loaded_.reset(create());
+      } else {
+        std::fprintf(stderr, "tarvolin: no desktop applications: %s\n",
+                     qPrintable(module_.errorString()));
+      }
+    }
+    return loaded_ != nullptr;
+  }
+
+  QLibrary module_;
+  bool tried_ = false;
+  std::unique_ptr<tarvolin::sys::Applications> loaded_;
+};
+#endif
+
 // ReadMe.txt and Changelog.txt: beside the bar, or where the package puts
 // them (<prefix>/share/tarvolin beside <prefix>/lib/tarvolin).
 std::string DocumentFolder(const std::string& barFolder) {
@@ -223,6 +264,8 @@ int RunBar(int argc, char* argv[]) {
       files, profile, shell, settingsFolder, workFolder, DocumentFolder(barFolder), http};
 #ifndef _WIN32
   system.launcherReaches = listening >= 0;
+  ApplicationsModule applications(barFolder);
+  system.applications = &applications;
 #endif
   tarvolin::App bar(std::move(system), prompter);
   bar.Start();

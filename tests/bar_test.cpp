@@ -16,8 +16,10 @@
 
 #include "bar/rules.h"
 #include "support/temp_folder.h"
+#include "sys/environment.h"
 #include "sys/posix/ini_store.h"
 #include "sys/posix/posix_filesystem.h"
+#include "sys/text.h"
 
 namespace tarvolin::bar {
 namespace {
@@ -40,12 +42,32 @@ struct RecordingShell : sys::Shell {
     calls.emplace_back(line, folder);
     return failure;
   }
+  std::string StartInTerminal(const std::string& program, const std::vector<std::string>& arguments,
+                              const std::string& folder) override {
+    Start("terminal " + program, arguments, folder);
+    return failure;
+  }
   std::vector<std::string> FailedOpenings() override { return std::exchange(failed, {}); }
   bool Watching() const override { return watching; }
   Calls calls;
   std::string failure;
   std::vector<std::string> failed;
   bool watching = false;
+};
+
+// Applications by name (letters A to Z folded); what was launched, where,
+// and whether in a terminal.
+struct FakeApplications : sys::Applications {
+  std::string Find(const std::string& name) override {
+    const std::string folded = sys::LowerAscii(name);
+    return folded == "text editor" ? "editor.desktop" : folded == "paint" ? "paint.desktop" : "";
+  }
+  std::vector<std::string> Names() override { return {"Paint", "Text Editor"}; }
+  std::string Launch(const std::string& id, const std::string& folder, bool inTerminal) override {
+    launched.emplace_back(id + (inTerminal ? " in a terminal" : ""), folder);
+    return {};
+  }
+  Calls launched;
 };
 
 // A text box as the toolkits have it (positions in UTF-16 units), a bar
@@ -182,7 +204,7 @@ class BarTest : public ::testing::Test {
                                               job();
                                             }
                                           },
-                                          launcherReaches_},
+                                          launcherReaches_, &applications_},
                                    view_);
     view_.rules = rules_.get();
     rules_->Start();
@@ -205,6 +227,7 @@ class BarTest : public ::testing::Test {
   sys::PosixFileSystem files_{temp_ / "prog"};
   sys::IniStore profile_;
   RecordingShell shell_;
+  FakeApplications applications_;
   FakeView view_;
   std::string work_ = temp_ / "work";
   double now_ = 100;
@@ -215,6 +238,43 @@ class BarTest : public ::testing::Test {
   bool launcherReaches_ = true;
   std::vector<std::function<void()>> aside_;
 };
+
+// A line that means nothing else may name an application: a quickcommand
+// and a program on PATH of that name win. Tab offers the names after the
+// programs, quoted when they hold a blank, and a quoted name runs.
+// Shift+Enter starts a program, or an application, in a terminal; with no
+// terminal the line stays and the user is told.
+TEST_F(BarTest, ApplicationsByNameLastAndTerminalPrograms) {
+  Start("www.paint.org\r\npaint\r\n");
+  const std::string sh = sys::FindOnPath("sh");
+  Run("text EDITOR");
+  Run("Paint");
+  Run("sh");
+  EXPECT_EQ(applications_.launched, (Calls{{"editor.desktop", work_}}));
+  EXPECT_EQ(Opened(), (Calls{{"www.paint.org", work_}, {sh, sys::HomeFolder()}}));
+  view_.Type("Te");
+  Press(Key::kTab);
+  EXPECT_EQ(view_.text, "\"Text Editor\"");
+  Press(Key::kEnter);
+
+  view_.Type("sh -c 'exit 0'");
+  Press(Key::kShiftEnter);
+  view_.Type("text editor");
+  Press(Key::kShiftEnter);
+  EXPECT_EQ(Opened(), (Calls{{"terminal " + sh + "|-c|exit 0", sys::HomeFolder()}}));
+  EXPECT_EQ(applications_.launched, (Calls{{"editor.desktop", work_},
+                                           {"editor.desktop", work_},
+                                           {"editor.desktop in a terminal", work_}}));
+  shell_.failure = "no terminal";
+  view_.Type("sh");
+  Press(Key::kShiftEnter);
+  EXPECT_EQ(Asked(), (Strings{"bar: no terminal -> "}));
+  ExpectStatus("sh");
+  // The editor takes an application's name as a target.
+  Press(Key::kF2);
+  EXPECT_TRUE(rules_->Editor()->Add("Paint", "draw"));
+  EXPECT_TRUE(Asked().empty());
+}
 
 // Enter: a quickcommand before the line itself; the line trimmed; what
 // failed to start told and left in the box; a line too long refused whole.

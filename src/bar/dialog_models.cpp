@@ -9,9 +9,11 @@
 namespace tarvolin::bar {
 
 EditorModel::EditorModel(QuickcommandTable& table, sys::FileSystem& files, Prompts& prompts,
-                         const std::string& barText, std::string startFolder)
+                         const std::string& barText, std::string startFolder,
+                         sys::Applications* applications)
     : table_(table),
       files_(files),
+      applications_(applications),
       prompts_(prompts),
       firstTarget_(barText == kUnknownCommandText ? std::string() : barText),
       startFolder_(std::move(startFolder)),
@@ -22,7 +24,7 @@ bool EditorModel::Add(const std::string& target, const std::string& name) {
       [this](const std::string& text) { prompts_.Inform(Dialog::kEditor, text); },
       [this](const std::string& text) { return prompts_.AskYesNo(Dialog::kEditor, text); }};
   TakeBefore();
-  return AddQuickcommand(table_, rows_, target, name, files_, prompts);
+  return AddQuickcommand(table_, rows_, target, name, files_, prompts, applications_);
 }
 
 void EditorModel::TakeBefore() {

@@ -23,9 +23,11 @@ namespace tarvolin::bar {
 class EditorModel {
  public:
   // The target box starts with the bar's text unless that is the status of
-  // an unknown command; the file dialog starts in `startFolder`.
+  // an unknown command; the file dialog starts in `startFolder`. A target
+  // may name one of `applications` (when given).
   EditorModel(QuickcommandTable& table, sys::FileSystem& files, Prompts& prompts,
-              const std::string& barText, std::string startFolder);
+              const std::string& barText, std::string startFolder,
+              sys::Applications* applications = nullptr);
 
   const std::string& FirstTarget() const { return firstTarget_; }
   // A target typed in the bar already: the name box comes first.
@@ -59,6 +61,7 @@ class EditorModel {
 
   QuickcommandTable& table_;
   sys::FileSystem& files_;
+  sys::Applications* applications_;
   Prompts& prompts_;
   std::string firstTarget_;
   std::string startFolder_;

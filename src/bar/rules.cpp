@@ -332,7 +332,8 @@ void BarRules::OnActivated() {
 void BarRules::OnKey(Key key) {
   switch (key) {
     case Key::kEnter:
-      Submit();
+    case Key::kShiftEnter:
+      Submit(key == Key::kShiftEnter);
       break;
     case Key::kEscape:
       if (!view_.ToTray()) {
@@ -377,7 +378,7 @@ void BarRules::OnKey(Key key) {
   }
 }
 
-void BarRules::Submit() {
+void BarRules::Submit(bool inTerminal) {
   if (view_.Text().empty()) {
     return;
   }
@@ -394,9 +395,10 @@ void BarRules::Submit() {
   if (const QuickcommandEntry* entry =
           FindQuickcommand(Quickcommands(), view_.Text(), settings_.CaseSensitive)) {
     const std::string target = entry->Target;
-    CarryOut(DispatchCommand(target, settings_, system_.files));
+    CarryOut(DispatchCommand(target, settings_, system_.files, system_.applications), inTerminal);
   }
-  CarryOut(DispatchCommand(view_.Text(), settings_, system_.files));
+  CarryOut(DispatchCommand(view_.Text(), settings_, system_.files, system_.applications),
+           inTerminal);
   if (!commandHandled_ && !view_.Text().empty()) {
     SetText(statusMessage_);
   }
@@ -434,6 +436,10 @@ void BarRules::CompleteWord() {
     if (!programs_) {
       programs_ = system_.programs();
     }
+    if (!applicationNames_) {
+      applicationNames_ =
+          system_.applications ? system_.applications->Names() : std::vector<std::string>();
+    }
     std::vector<std::string> names;
     for (const QuickcommandEntry& entry : Quickcommands()) {
       names.push_back(entry.Name);
@@ -442,7 +448,7 @@ void BarRules::CompleteWord() {
     state.after = text.substr(caret);
     const std::vector<std::string> words = SplitWords(text.substr(start, caret - start));
     state.candidates = TabCandidates(words.empty() ? std::string() : words.front(), names,
-                                     *programs_, system_.files);
+                                     *programs_, *applicationNames_, system_.files);
     // A candidate with a blank or a quote goes in quoted, so that the line
     // reads it back as one word.
     for (std::string& candidate : state.candidates) {
@@ -469,7 +475,7 @@ void BarRules::Record() {
   SetText({});
 }
 
-void BarRules::CarryOut(const Command& command) {
+void BarRules::CarryOut(const Command& command, bool inTerminal) {
   std::string failure;
   switch (command.kind) {
     case Command::Kind::kNothing:
@@ -496,11 +502,24 @@ void BarRules::CarryOut(const Command& command) {
         view_.Inform(std::nullopt, "Path not found");
         return;
       }
+      // A program given by its path may want a terminal too.
+      if (inTerminal && system_.files.WhatIsHere(command.target) == sys::EntryKind::kFile &&
+          sys::IsExecutableFile(system_.files.NativePath(command.target))) {
+        failure = system_.shell.StartInTerminal(system_.files.NativePath(command.target), {},
+                                                system_.files.NativePath(command.folder));
+        break;
+      }
       failure = system_.shell.Open(command.target, command.folder);
       view_.KeepTicking();
       break;
     case Command::Kind::kStart:
-      failure = system_.shell.Start(command.target, command.arguments, command.folder);
+      failure = inTerminal ? system_.shell.StartInTerminal(command.target, command.arguments,
+                                                           command.folder)
+                           : system_.shell.Start(command.target, command.arguments, command.folder);
+      break;
+    case Command::Kind::kLaunch:
+      failure =
+          system_.applications->Launch(command.target, Folder(system_.workFolder), inTerminal);
       break;
   }
   if (failure.empty()) {
@@ -520,7 +539,7 @@ void BarRules::RollOutForm(Dialog dialog) {
       TakeOthersSave();
       // The file dialog starts in the folder commands start in.
       editor_ = std::make_unique<EditorModel>(Table(), system_.files, view_, view_.Text(),
-                                              Folder(system_.workFolder));
+                                              Folder(system_.workFolder), system_.applications);
     } else if (dialog == Dialog::kOptions) {
       optionsBefore_ = settings_;
       options_ = std::make_unique<OptionsModel>(

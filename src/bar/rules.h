@@ -59,10 +59,15 @@ struct System {
   // Whether a second start (`tarvolin`, `--show`) reaches this bar: false
   // when it runs unguarded.
   bool launcherReaches = true;
+  // The desktop's applications, by name: a line (or a quickcommand's
+  // target) that means nothing else may name one, and Tab offers their
+  // names. None when null.
+  sys::Applications* applications = nullptr;
 };
 
 // The keys the bar acts on; every other key is the box's alone.
-enum class Key { kEnter, kEscape, kUp, kDown, kF1, kF2, kF3, kF10, kTab, kOther };
+// kShiftEnter runs the line as Enter does, a program in a terminal.
+enum class Key { kEnter, kShiftEnter, kEscape, kUp, kDown, kF1, kF2, kF3, kF10, kTab, kOther };
 
 class BarRules {
  public:
@@ -123,11 +128,13 @@ class BarRules {
     bool operator==(const FileStamp&) const = default;
   };
 
-  void Submit();
+  // Enter; with `inTerminal` Shift+Enter.
+  void Submit(bool inTerminal);
   // Tab: puts the first candidate in place of the word before the caret; a
   // Tab right after shows the next one.
   void CompleteWord();
-  void CarryOut(const Command& command);
+  // With `inTerminal` a program starts in a terminal.
+  void CarryOut(const Command& command, bool inTerminal);
   // Records the box text in the history and empties the box.
   void Record();
   void RollOutForm(Dialog dialog);
@@ -203,6 +210,7 @@ class BarRules {
     std::string shown;
   } wordCompletion_;
   std::optional<std::vector<std::string>> programs_;
+  std::optional<std::vector<std::string>> applicationNames_;
   bool open_[4] = {};
   std::unique_ptr<EditorModel> editor_;
   std::unique_ptr<OptionsModel> options_;

@@ -195,7 +195,7 @@ std::vector<std::string> SplitWords(const std::string& line) {
 }
 
 Command DispatchCommand(const std::string& text, const SettingsState& settings,
-                        sys::FileSystem& files) {
+                        sys::FileSystem& files, sys::Applications* applications) {
   const std::string cmd = sys::LowerAscii(text);
   Command command;
   if (cmd.empty()) {
@@ -240,12 +240,28 @@ Command DispatchCommand(const std::string& text, const SettingsState& settings,
   if (expanded.empty()) {
     return {};
   }
-  return expanded.front() == '/' ? SystemPath(expanded, files) : ProgramOnPath(expanded);
+  if (expanded.front() == '/') {
+    return SystemPath(expanded, files);
+  }
+  command = ProgramOnPath(expanded);
+  if (command.kind == Command::Kind::kNothing && applications != nullptr) {
+    // Tab puts a name with blanks in quotes: the name is what they hold.
+    const std::vector<std::string> words = SplitWords(text);
+    command.target = applications->Find(text);
+    if (command.target.empty() && words.size() == 1 && words.front() != text) {
+      command.target = applications->Find(words.front());
+    }
+    if (!command.target.empty()) {
+      command.kind = Command::Kind::kLaunch;
+    }
+  }
+  return command;
 }
 
 std::vector<std::string> TabCandidates(const std::string& word,
                                        const std::vector<std::string>& names,
                                        const std::vector<std::string>& programs,
+                                       const std::vector<std::string>& applications,
                                        sys::FileSystem& files) {
   std::vector<std::string> candidates;
   const bool drive = IsDrivePath(sys::LowerAscii(word.substr(0, 2))) && word.size() >= 2;
@@ -267,18 +283,18 @@ std::vector<std::string> TabCandidates(const std::string& word,
     return candidates;
   }
   const std::string folded = sys::LowerAscii(word);
-  for (const std::string& name : names) {
-    if (!name.empty() && sys::LowerAscii(name).rfind(folded, 0) == 0 &&
-        std::find(candidates.begin(), candidates.end(), name) == candidates.end()) {
-      candidates.push_back(name);
+  const auto offer = [&](const std::vector<std::string>& from, bool fold) {
+    for (const std::string& name : from) {
+      if (!name.empty() &&
+          (fold ? sys::LowerAscii(name).rfind(folded, 0) : name.rfind(word, 0)) == 0 &&
+          std::find(candidates.begin(), candidates.end(), name) == candidates.end()) {
+        candidates.push_back(name);
+      }
     }
-  }
-  for (const std::string& program : programs) {
-    if (program.rfind(word, 0) == 0 &&
-        std::find(candidates.begin(), candidates.end(), program) == candidates.end()) {
-      candidates.push_back(program);
-    }
-  }
+  };
+  offer(names, true);
+  offer(programs, false);
+  offer(applications, true);
   return candidates;
 }
 
@@ -309,7 +325,7 @@ std::string FolderOfTarget(sys::FileSystem& files, const std::string& p) {
   return q;
 }
 
-bool IsValidTarget(sys::FileSystem& files, const std::string& s) {
+bool IsValidTarget(sys::FileSystem& files, const std::string& s, sys::Applications* applications) {
   // Every test is made every time; only the first touches the file system.
   bool valid = false;
   if (s.size() >= 2 && s[1] == ':' && !FolderOfTarget(files, s).empty()) {
@@ -326,6 +342,9 @@ bool IsValidTarget(sys::FileSystem& files, const std::string& s) {
   }
   if (!expanded.empty() && expanded.front() != '/' && !IsDrivePath(sys::LowerAscii(expanded)) &&
       ProgramOnPath(expanded).kind != Command::Kind::kNothing) {
+    valid = true;
+  }
+  if (!valid && applications != nullptr && !applications->Find(s).empty()) {
     valid = true;
   }
   return valid;

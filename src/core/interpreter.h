@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "sys/applications.h"
 #include "sys/filesystem.h"
 
 namespace tarvolin {
@@ -28,6 +29,7 @@ struct Command {
     kOpen,        // open `target` (an address or a program), then record the line
     kRunPath,     // start `target` in `folder` (empty: it cannot be entered)
     kStart,       // start the program `target` with `arguments` in `folder`
+    kLaunch,      // launch the desktop's application found as `target`
   };
   Kind kind = Kind::kNothing;
   Dialog dialog = Dialog::kHelp;
@@ -43,10 +45,12 @@ struct Command {
 // bare program names in the two Windows folders, in that order, all on the
 // line with the letters A to Z made small; then, as typed, the system's own
 // paths (absolute or from ~, a program among them with its arguments) and
-// programs on PATH with arguments. From the drive paths on, environment
-// variables in the line are expanded first.
+// programs on PATH with arguments; last, with `applications`, the name of
+// one of the desktop's applications (the line as typed, or the one word it
+// quotes). From the drive paths on, environment variables in the line are
+// expanded first.
 Command DispatchCommand(const std::string& text, const SettingsState& settings,
-                        sys::FileSystem& files);
+                        sys::FileSystem& files, sys::Applications* applications = nullptr);
 
 // $NAME, ${NAME} and %NAME% replaced by the variable's value, and a leading
 // ~ (alone or before "/") by the home folder; an unknown variable stays as
@@ -60,12 +64,14 @@ std::vector<std::string> SplitWords(const std::string& line);
 // What Tab may put in place of `word`, the word under the caret, in order:
 // for a path (a drive path, or one from / or ~) the entries of its folder
 // that begin with its last name, folders with their separator after them;
-// otherwise the quickcommand names (letters A to Z folded) and the programs
-// in `programs` that begin with it. Hidden entries only for a name that
-// begins with ".".
+// otherwise the quickcommand names (letters A to Z folded), the programs in
+// `programs` and then the application names in `applications` (letters A to
+// Z folded) that begin with it. Hidden entries only for a name that begins
+// with ".".
 std::vector<std::string> TabCandidates(const std::string& word,
                                        const std::vector<std::string>& names,
                                        const std::vector<std::string>& programs,
+                                       const std::vector<std::string>& applications,
                                        sys::FileSystem& files);
 
 // Puts a backslash after a drive letter and its colon: d gives d:\, c: gives
@@ -80,7 +86,9 @@ std::string FolderOfTarget(sys::FileSystem& files, const std::string& p);
 // Whether a text may be stored as a quickcommand's target: a drive path
 // whose folder exists, a web address starting with http://, https:// or
 // www. (in small letters), a system path whose folder exists, or a program
-// (a path or a name on PATH) with its arguments.
-bool IsValidTarget(sys::FileSystem& files, const std::string& s);
+// (a path or a name on PATH) with its arguments, or with `applications` the
+// name of an application.
+bool IsValidTarget(sys::FileSystem& files, const std::string& s,
+                   sys::Applications* applications = nullptr);
 
 }  // namespace tarvolin

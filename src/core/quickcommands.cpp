@@ -211,13 +211,13 @@ void RemoveQuickcommand(QuickcommandTable& table, std::size_t k) {
 }
 
 bool AddQuickcommand(QuickcommandTable& table, std::size_t& rows, const std::string& target,
-                     const std::string& name, sys::FileSystem& files,
-                     const EditorPrompts& prompts) {
+                     const std::string& name, sys::FileSystem& files, const EditorPrompts& prompts,
+                     sys::Applications* applications) {
   if (name.empty()) {
     prompts.inform("You must type a quickcommand for the file");
     return false;
   }
-  if (!IsValidTarget(files, target)) {
+  if (!IsValidTarget(files, target, applications)) {
     prompts.inform("'" + target + "'\ris not a valid command.");
     return false;
   }

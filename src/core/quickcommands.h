@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "sys/applications.h"
 #include "sys/filesystem.h"
 
 namespace tarvolin {
@@ -78,6 +79,7 @@ struct EditorPrompts {
 // placeholder's place when there are no rows). True when the editor empties
 // its boxes: unless the last question was answered No.
 bool AddQuickcommand(QuickcommandTable& table, std::size_t& rows, const std::string& target,
-                     const std::string& name, sys::FileSystem& files, const EditorPrompts& prompts);
+                     const std::string& name, sys::FileSystem& files, const EditorPrompts& prompts,
+                     sys::Applications* applications = nullptr);
 
 }  // namespace tarvolin

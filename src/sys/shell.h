@@ -23,6 +23,15 @@ class Shell {
   virtual std::string Start(const std::string& program, const std::vector<std::string>& arguments,
                             const std::string& folder) = 0;
 
+  // Starts `program` the same way in a terminal window of its own, for a
+  // program that talks to the user there. Where every such program gets a
+  // console of its own anyway, as on Windows, this is Start.
+  virtual std::string StartInTerminal(const std::string& program,
+                                      const std::vector<std::string>& arguments,
+                                      const std::string& folder) {
+    return Start(program, arguments, folder);
+  }
+
   // Openings handed over earlier that have since failed, one message each,
   // each told once. Asked now and then; a system whose Open reports every
   // failure at once has none.

@@ -39,14 +39,14 @@ bool CommandBox::event(QEvent* event) {
       break;
   }
   if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Tab) {
-    emit KeyDown(Qt::Key_Tab);
+    emit KeyDown(Qt::Key_Tab, static_cast<QKeyEvent*>(event)->modifiers());
     return true;
   }
   return QLineEdit::event(event);
 }
 
 void CommandBox::keyPressEvent(QKeyEvent* event) {
-  emit KeyDown(event->key());
+  emit KeyDown(event->key(), event->modifiers());
   QLineEdit::keyPressEvent(event);
 }
 

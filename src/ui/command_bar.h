@@ -19,7 +19,7 @@ class CommandBox : public QLineEdit {
   explicit CommandBox(QWidget* parent);
 
  signals:
-  void KeyDown(int key);
+  void KeyDown(int key, Qt::KeyboardModifiers modifiers);
 
  protected:
   // Tab stays in the box: it completes the word under the caret.

@@ -27,7 +27,7 @@ constexpr char kDefaultHotkey[] = "Ctrl+Alt+Space";
 bar::Key KeyOf(UINT key) {
   switch (key) {
     case VK_RETURN:
-      return bar::Key::kEnter;
+      return ::GetKeyState(VK_SHIFT) < 0 ? bar::Key::kShiftEnter : bar::Key::kEnter;
     case VK_ESCAPE:
       return bar::Key::kEscape;
     case VK_UP:

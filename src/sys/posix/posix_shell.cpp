@@ -209,6 +209,54 @@ std::string PosixShell::Start(const std::string& program, const std::vector<std:
   return SpawnDetached(program, arguments, folder);
 }
 
+std::string PosixShell::StartInTerminal(const std::string& program,
+                                        const std::vector<std::string>& arguments,
+                                        const std::string& folder) {
+  std::vector<std::string> command = TerminalCommand();
+  if (command.empty()) {
+    return kNoTerminalText;
+  }
+  command.push_back(program);
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  const std::string terminal = command.front();
+  return SpawnDetached(terminal, {command.begin() + 1, command.end()}, folder);
+}
+
+std::vector<std::string> TerminalCommand() {
+  if (const auto chosen = Variable("TERMINAL")) {
+    std::vector<std::string> words;
+    std::size_t at = 0;
+    while ((at = chosen->find_first_not_of(" \t", at)) != std::string::npos) {
+      const std::size_t end = chosen->find_first_of(" \t", at);
+      words.push_back(chosen->substr(at, end - at));
+      at = end;
+    }
+    if (!words.empty()) {
+      words.front() = words.front().find('/') == std::string::npos ? FindOnPath(words.front())
+                      : IsExecutableFile(words.front())            ? words.front()
+                                                                   : std::string();
+    }
+    if (!words.empty() && !words.front().empty()) {
+      words.emplace_back("-e");
+      return words;
+    }
+  }
+  // Debian's choice first; then what GNOME, KDE and Xfce install.
+  static constexpr std::pair<const char*, const char*> kKnown[] = {{"x-terminal-emulator", "-e"},
+                                                                   {"gnome-terminal", "--"},
+                                                                   {"konsole", "-e"},
+                                                                   {"xfce4-terminal", "-x"},
+                                                                   {"kgx", "-e"},
+                                                                   {"xterm", "-e"}};
+  for (const auto& [name, option] : kKnown) {
+    const std::string path = FindOnPath(name);
+    if (!path.empty()) {
+      return {path, option};
+    }
+  }
+  return {};
+}
+
 std::string SpawnDetached(const std::string& path, const std::vector<std::string>& arguments,
                           const std::string& folder) {
   return Spawn(path, arguments, folder, nullptr);

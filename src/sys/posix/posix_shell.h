@@ -24,6 +24,9 @@ class PosixShell : public Shell {
   std::string Open(const std::string& target, const std::string& folder) override;
   std::string Start(const std::string& program, const std::vector<std::string>& arguments,
                     const std::string& folder) override;
+  // In the terminal TerminalCommand names; told when there is none.
+  std::string StartInTerminal(const std::string& program, const std::vector<std::string>& arguments,
+                              const std::string& folder) override;
   // The opener runs as this process's child until it ends: its status
   // tells whether it could open the target.
   std::vector<std::string> FailedOpenings() override;
@@ -40,6 +43,17 @@ class PosixShell : public Shell {
   std::string opener_;
   std::vector<Opening> openers_;
 };
+
+// What a failed terminal start says when no terminal was found.
+inline constexpr char kNoTerminalText[] =
+    "There is no terminal to run it in: set TERMINAL to your terminal program.";
+
+// The user's terminal as the start of a command line that runs a program in
+// it: $TERMINAL (with the options it names), else x-terminal-emulator, else
+// the first of the desktops' own terminals that is installed, each with the
+// option after which the program and its arguments follow. Empty when none
+// is installed.
+std::vector<std::string> TerminalCommand();
 
 // Starts the program at `path` with the given arguments, detached, in
 // `folder` (the current one when empty), without a shell; no child is left

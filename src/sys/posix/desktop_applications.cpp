@@ -1,0 +1,204 @@
+#include "sys/posix/desktop_applications.h"
+
+#include <gio/gdesktopappinfo.h>
+#include <gio/gio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sys/posix/posix_shell.h"
+
+namespace tarvolin::sys {
+
+namespace {
+
+struct Unref {
+  void operator()(gpointer object) const { g_object_unref(object); }
+  void operator()(GKeyFile* file) const { g_key_file_unref(file); }
+  void operator()(GAppLaunchContext* context) const { g_object_unref(context); }
+};
+using AppInfo = std::unique_ptr<GDesktopAppInfo, Unref>;
+struct Free {
+  void operator()(gpointer memory) const { g_free(memory); }
+};
+using Text = std::unique_ptr<char, Free>;
+
+constexpr char kGroup[] = "Desktop Entry";
+
+// Names compare the way the desktop's search does: case folded, all of
+// Unicode. Empty for text that is not UTF-8.
+std::string Folded(const char* text) {
+  if (text == nullptr || !g_utf8_validate(text, -1, nullptr)) {
+    return {};
+  }
+  return Text(g_utf8_casefold(text, -1)).get();
+}
+
+// Between fork and exec in the application's process: only chdir.
+void EnterFolder(gpointer folder) {
+  [[maybe_unused]] const int ignored = ::chdir(static_cast<const char*>(folder));
+}
+
+// The same entry with its Exec line run by the user's terminal; null when
+// there is no terminal.
+AppInfo InTerminal(GDesktopAppInfo* info) {
+  const std::vector<std::string> terminal = TerminalCommand();
+  const char* file = g_desktop_app_info_get_filename(info);
+  std::unique_ptr<GKeyFile, Unref> keys(g_key_file_new());
+  if (terminal.empty() || file == nullptr ||
+      !g_key_file_load_from_file(keys.get(), file, G_KEY_FILE_KEEP_TRANSLATIONS, nullptr)) {
+    return nullptr;
+  }
+  const Text exec(g_key_file_get_string(keys.get(), kGroup, "Exec", nullptr));
+  std::string line;
+  for (const std::string& word : terminal) {
+    line += Text(g_shell_quote(word.c_str())).get();
+    line += ' ';
+  }
+  line += exec ? exec.get() : "";
+  g_key_file_set_string(keys.get(), kGroup, "Exec", line.c_str());
+  g_key_file_set_boolean(keys.get(), kGroup, "Terminal", FALSE);
+  g_key_file_remove_key(keys.get(), kGroup, "DBusActivatable", nullptr);
+  return AppInfo(g_desktop_app_info_new_from_keyfile(keys.get()));
+}
+
+class DesktopApplications final : public Applications {
+ public:
+  std::string Find(const std::string& name) override {
+    Load(false);
+    std::string id = Lookup(name);
+    if (id.empty() && Load(true)) {
+      id = Lookup(name);
+    }
+    return id;
+  }
+
+  std::vector<std::string> Names() override {
+    Load(false);
+    std::vector<std::string> names;
+    for (const Entry& entry : entries_) {
+      for (const std::string* name : {&entry.name, &entry.genericName}) {
+        if (!name->empty() && std::find(names.begin(), names.end(), *name) == names.end()) {
+          names.push_back(*name);
+        }
+      }
+    }
+    return names;
+  }
+
+  std::string Launch(const std::string& id, const std::string& folder, bool inTerminal) override {
+    AppInfo info(g_desktop_app_info_new(id.c_str()));
+    if (!info) {
+      return id + " is no longer installed.";
+    }
+    const bool terminal = inTerminal || g_desktop_app_info_get_boolean(info.get(), "Terminal");
+    if (terminal) {
+      info = InTerminal(info.get());
+      if (!info) {
+        return kNoTerminalText;
+      }
+    }
+    std::unique_ptr<GAppLaunchContext, Unref> context(g_app_launch_context_new());
+    GError* error = nullptr;
+    gboolean started = FALSE;
+    if (g_desktop_app_info_get_boolean(info.get(), "DBusActivatable")) {
+      // The application's own process, asked over the session bus, starts
+      // where it likes.
+      started = g_app_info_launch(G_APP_INFO(info.get()), nullptr, context.get(), &error);
+    } else {
+      // An entry's own Path wins over the folder commands start in.
+      const bool ownFolder = g_desktop_app_info_has_key(info.get(), "Path") || folder.empty();
+      started = g_desktop_app_info_launch_uris_as_manager(
+          info.get(), nullptr, context.get(), G_SPAWN_SEARCH_PATH,
+          ownFolder ? nullptr : EnterFolder, const_cast<char*>(folder.c_str()), nullptr, nullptr,
+          &error);
+    }
+    if (started) {
+      return {};
+    }
+    std::string why = error != nullptr ? error->message : "it did not start";
+    g_clear_error(&error);
+    return g_app_info_get_name(G_APP_INFO(info.get())) + std::string(": ") + why;
+  }
+
+ private:
+  struct Entry {
+    std::string id;
+    std::string name;
+    std::string genericName;
+    std::string foldedName;
+    std::string foldedGenericName;
+  };
+
+  // Reads the entries unless they were read already (with `again`, read
+  // two seconds or more before). True when it read them.
+  bool Load(bool again) {
+    const auto now = std::chrono::steady_clock::now();
+    if (loaded_ && (!again || now - loadedAt_ < std::chrono::seconds(2))) {
+      return false;
+    }
+    loaded_ = true;
+    loadedAt_ = now;
+    entries_.clear();
+    // The user's own entries come first: where two share a name, theirs
+    // wins over the system's, Flatpak's and Snap's.
+    const std::string own = std::string(g_get_user_data_dir()) + "/applications/";
+    std::vector<Entry> others;
+    GList* all = g_app_info_get_all();
+    for (GList* item = all; item != nullptr; item = item->next) {
+      auto* info = G_DESKTOP_APP_INFO(item->data);
+      if (!g_app_info_should_show(G_APP_INFO(info)) || g_desktop_app_info_get_is_hidden(info)) {
+        continue;
+      }
+      const char* name = g_app_info_get_name(G_APP_INFO(info));
+      const char* genericName = g_desktop_app_info_get_generic_name(info);
+      Entry entry{g_app_info_get_id(G_APP_INFO(info)), name != nullptr ? name : "",
+                  genericName != nullptr ? genericName : "", Folded(name), Folded(genericName)};
+      const char* file = g_desktop_app_info_get_filename(info);
+      const bool users = file != nullptr && std::string(file).rfind(own, 0) == 0;
+      (users ? entries_ : others).push_back(std::move(entry));
+    }
+    g_list_free_full(all, g_object_unref);
+    entries_.insert(entries_.end(), others.begin(), others.end());
+    return true;
+  }
+
+  // A Name before a GenericName.
+  std::string Lookup(const std::string& name) const {
+    const std::string folded = Folded(name.c_str());
+    if (folded.empty()) {
+      return {};
+    }
+    for (const auto field : {&Entry::foldedName, &Entry::foldedGenericName}) {
+      for (const Entry& entry : entries_) {
+        if (entry.*field == folded) {
+          return entry.id;
+        }
+      }
+    }
+    return {};
+  }
+
+  bool loaded_ = false;
+  std::chrono::steady_clock::time_point loadedAt_;
+  std::vector<Entry> entries_;
+};
+
+}  // namespace
+
+std::unique_ptr<Applications> MakeDesktopApplications() {
+  return std::make_unique<DesktopApplications>();
+}
+
+}  // namespace tarvolin::sys
+
+// The program loads this module at the first line that needs it: GIO and
+// its libraries are not loaded at start-up.
+extern "C" __attribute__((visibility("default"))) tarvolin::sys::Applications*
+tarvolin_create_applications() {
+  return tarvolin::sys::MakeDesktopApplications().release();
+}
