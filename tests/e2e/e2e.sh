@@ -24,7 +24,7 @@ case_first_run() {
 
 # With tv.ini the editor stays shut; F2 makes the bar's line a quickcommand,
 # which then runs by its word in any case, in its own folder; after a pause
-# a typed beginning completes to it.
+# a typed beginning completes to it. An application runs by its name.
 case_quickcommand() {
   start_bar 4 0
   not window_shown "Edit Quickcommands" || fail "the editor opened although tv.ini exists"
@@ -37,6 +37,9 @@ case_quickcommand() {
   sleep 3
   press Return
   wait_until 10 test -e "$work/run.ran" || fail "PL did not complete to PLAY"
+  rm -f "$work/run.ran"
+  type_in_bar "games RUNNER" Return
+  wait_until 10 test -e "$work/run.ran" || fail "the application Games Runner did not start"
 }
 
 # The editor's message box and its file dialog, once closed, leave the focus

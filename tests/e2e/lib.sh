@@ -24,17 +24,22 @@ fail() {
 
 # A copy of the program with its HTTP module (loaded from its own folder)
 # and its documents; on drive C: a program that notes the folder it ran in
-# ($work/run.ran); first on PATH a desktop opener that notes what it was
-# asked to open.
+# ($work/run.ran), which the desktop application "Games Runner" runs too;
+# first on PATH a desktop opener that notes what it was asked to open.
 mkdir -p "$dir" "$drive/Games" "$work/bin"
 cp "$program" "$dir/tarvolin"
 cp "$(dirname "$program")"/libtarvolin-bar.so "$(dirname "$program")"/libtarvolin_http.* \
+  "$(dirname "$program")"/libtarvolin_apps.* \
   "$root/docs/ReadMe.txt" "$root/docs/Changelog.txt" "$dir/"
 # The resident bar's socket: each case its own.
 export XDG_RUNTIME_DIR=$work
 printf '#!/bin/sh\npwd >"%s"\n' "$work/run.ran" >"$drive/Games/run.exe"
 printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$opened" >"$work/bin/xdg-open"
 chmod +x "$drive/Games/run.exe" "$work/bin/xdg-open"
+mkdir -p "$work/share/applications"
+printf '[Desktop Entry]\nType=Application\nName=Games Runner\nExec=%s\n' "$drive/Games/run.exe" \
+  >"$work/share/applications/runner.desktop"
+export XDG_DATA_HOME=$work/share
 export PATH="$work/bin:$PATH"
 
 # start_bar [CORNER AUTOUPDATE]: writes tv.ini (the update server on $port,
