@@ -17,6 +17,11 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "sys/text.h"
+#include "sys/windows/windows_applications.h"
 #include "sys/windows/windows_filesystem.h"
 #include "sys/windows/windows_profile.h"
 #include "sys/windows/windows_shell.h"
@@ -554,6 +559,39 @@ TEST_F(FileSystemTest, ShellStartsAProgramInTheFolderGiven) {
   fs::copy_file(WindowsFileSystem::ExecutableFolder() + "\\start_marker.exe", program);
   WindowsShell().Open(program, drive_ + "\\my.dir");
   EXPECT_EQ(Marker(temp_, "Games\\start_marker.txt"), temp_ / "my.dir" + "\n0\n");
+}
+
+// A shortcut at `path` to `target`, as installers put them in the Start menu.
+void MakeShortcut(const std::string& path, const std::string& target) {
+  fs::create_directories(fs::path(path).parent_path());
+  IShellLinkW* link = nullptr;
+  IPersistFile* file = nullptr;
+  ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IShellLinkW, reinterpret_cast<void**>(&link))));
+  link->SetPath(ToWide(target).c_str());
+  ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+  EXPECT_TRUE(SUCCEEDED(file->Save(ToWide(path).c_str(), TRUE)));
+  file->Release();
+  link->Release();
+}
+
+// The Start menu's shortcuts by name in any case, the user's before the
+// common ones of the same name; a shortcut starts its program.
+TEST_F(FileSystemTest, StartMenuShortcutsByName) {
+  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  const std::string program = temp_ / "Games\\start_marker.exe";
+  fs::copy_file(WindowsFileSystem::ExecutableFolder() + "\\start_marker.exe", program);
+  MakeShortcut(temp_ / "user\\Tools\\Marker.lnk", program);
+  MakeShortcut(temp_ / "common\\Marker.lnk", "C:\\windows\\notepad.exe");
+  MakeShortcut(temp_ / "common\\Other Tool.lnk", program);
+  const auto apps = MakeStartMenuApplications({temp_ / "user", temp_ / "common"});
+  EXPECT_EQ(apps->Find("MARKER"), temp_ / "user\\Tools\\Marker.lnk");
+  EXPECT_EQ(apps->Find("other tool"), temp_ / "common\\Other Tool.lnk");
+  EXPECT_EQ(apps->Find("Tools"), "");
+  EXPECT_EQ(apps->Names(), (std::vector<std::string>{"Marker", "Other Tool"}));
+  EXPECT_EQ(apps->Launch(apps->Find("marker"), temp_.Path(), false), "");
+  EXPECT_NE(Marker(temp_, "Games\\start_marker.txt"), "");
+  ::CoUninitialize();
 }
 #endif
 

@@ -4,15 +4,18 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "core/version.h"
 #include "online/winhttp_client.h"
 #include "sys/environment.h"
+#include "sys/windows/windows_applications.h"
 #include "sys/windows/windows_filesystem.h"
 #include "sys/windows/windows_profile.h"
 #include "sys/windows/windows_shell.h"
@@ -112,6 +115,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   }
 
   BeDpiAware();
+  // ShellExecute may hand a target (a shortcut above all) to shell
+  // extensions, which want COM on the calling thread.
+  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
 
@@ -129,9 +135,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   // The HTTP client is made at the first online tick, on this thread, whose
   // message loop below brings its answers.
-  tarvolin::win32::BarWindow bar(instance,
-                                 {files, profile, shell, settingsFolder, workFolder, programFolder,
-                                  [] { return std::make_unique<tarvolin::WinHttpClient>(); }});
+  // The Start menu's shortcuts are read at the first line that needs them.
+  const auto applications = tarvolin::sys::MakeStartMenuApplications();
+  tarvolin::bar::System system{
+      files, profile, shell, settingsFolder, workFolder, programFolder, [] {
+        return std::make_unique<tarvolin::WinHttpClient>();
+      }};
+  system.applications = applications.get();
+  tarvolin::win32::BarWindow bar(instance, std::move(system));
   bar.Start();
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
