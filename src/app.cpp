@@ -202,6 +202,22 @@ bool App::SwayPlace(const std::string& more) {
                                std::to_string(wanted_.x()) + " " + std::to_string(wanted_.y()));
 }
 
+void App::Summon(bool toggle, const std::string& activationToken, const std::string& startupId) {
+  // Qt's Wayland window presents the token from the environment at its
+  // next activation; one left over would go to the programs the bar starts.
+  const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+  if (wayland && !activationToken.empty()) {
+    qputenv("XDG_ACTIVATION_TOKEN", QByteArray::fromStdString(activationToken));
+  }
+  rules_.Summon(toggle);
+  if (wayland) {
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+  }
+  if (!startupId.empty()) {
+    ui::x11::EndStartup(&bar_, startupId);
+  }
+}
+
 void App::ShowBar(bool activate) {
   bar_.show();
   if (activate) {

@@ -39,7 +39,13 @@ class App : public QObject, private bar::View {
   std::function<void()> endProcess;
 
   // A second start or the hotkey (`toggle` false), or --toggle.
-  void Summon(bool toggle) { rules_.Summon(toggle); }
+  // A second start (or the hotkey, with neither token nor id): the rules
+  // bring the bar to the front or send it away. The launcher's Wayland
+  // activation token lets the bar take the focus on native Wayland; its
+  // X11 startup id goes on the bar's window and ends the desktop's launch
+  // feedback, whatever the rules did.
+  void Summon(bool toggle, const std::string& activationToken = {},
+              const std::string& startupId = {});
 
  private:
   // The bar's first paint: it is on screen.

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "desktop_key.h"
@@ -138,7 +139,7 @@ class FontConfigWarmUp {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  std::string request = "show";
+  tarvolin::instance::Request request{"show", {}, {}};
   std::vector<char*> passed = {argv[0]};
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
@@ -159,7 +160,7 @@ int main(int argc, char* argv[]) {
       return tarvolin::UnbindGnomeKey();
     }
     if (argument == "--show" || argument == "--toggle") {
-      request = argument.substr(2);
+      request.verb = argument.substr(2);
       continue;
     }
     if (argument.size() < 2 || argument[0] != '-') {
@@ -177,8 +178,16 @@ int main(int argc, char* argv[]) {
       return Refuse("unknown option", argv[i]);
     }
   }
+  // What the desktop gave for the window it expects goes to the bar that
+  // shows one; a bar started here takes it from the environment itself.
+  for (const auto& [variable, field] : {std::pair{"XDG_ACTIVATION_TOKEN", &request.activationToken},
+                                        std::pair{"DESKTOP_STARTUP_ID", &request.startupId}}) {
+    if (const char* value = std::getenv(variable)) {
+      *field = value;
+    }
+  }
   const std::string socket = tarvolin::instance::SocketPath();
-  switch (tarvolin::instance::SendToResident(socket, request)) {
+  switch (tarvolin::instance::SendToResident(socket, tarvolin::instance::FormatRequest(request))) {
     case tarvolin::instance::Handover::kDone:
       return 0;
     case tarvolin::instance::Handover::kNoBar:
@@ -186,7 +195,7 @@ int main(int argc, char* argv[]) {
     case tarvolin::instance::Handover::kUnsafe:
       // A bar may run that no second start can reach: a toggle must not
       // start another. A plain start does, and the bar says it is unguarded.
-      if (request == "toggle") {
+      if (request.verb == "toggle") {
         const std::string why = socket.empty() ? "no folder of this user's alone for its socket"
                                                : "another user's socket or lock at " + socket;
         std::fprintf(stderr, "tarvolin: --toggle cannot safely reach a bar (%s) and starts none\n",

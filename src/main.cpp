@@ -205,8 +205,14 @@ int RunBar(int argc, char* argv[]) {
   // The bar lives on while it hides in the notification area and while its
   // dialogs open and close; only the program's own commands end it.
   QApplication::setQuitOnLastWindowClosed(false);
+  // Qt takes the desktop's launch token of its own platform for the bar's
+  // first window (X11's id as it connects, Wayland's at the first
+  // activation); the other platform's would reach the programs the bar
+  // starts, which were never announced with it.
+  const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+  qunsetenv(wayland ? "DESKTOP_STARTUP_ID" : "XDG_ACTIVATION_TOKEN");
   // A Wayland client is placed and stacked by the desktop alone.
-  if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+  if (wayland) {
     std::fprintf(stderr,
                  "tarvolin: on native Wayland the desktop places the bar: its corner and its "
                  "place on top are the desktop's to give (with DISPLAY set it runs on X11)\n");
@@ -277,11 +283,14 @@ int RunBar(int argc, char* argv[]) {
   // The reader ends before the bar does.
   std::unique_ptr<instance::RequestReader> requests;
   if (listening >= 0) {
-    requests =
-        std::make_unique<instance::RequestReader>(listening, [&bar](const std::string& request) {
-          const bool toggle = request == "toggle";
+    requests = std::make_unique<instance::RequestReader>(
+        listening, [&bar](const instance::Request& request) {
           QMetaObject::invokeMethod(
-              &bar, [&bar, toggle] { bar.Summon(toggle); }, Qt::QueuedConnection);
+              &bar,
+              [&bar, request] {
+                bar.Summon(request.verb == "toggle", request.activationToken, request.startupId);
+              },
+              Qt::QueuedConnection);
         });
   }
 #endif

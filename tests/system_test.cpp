@@ -287,7 +287,7 @@ class Resident {
   explicit Resident(const std::string& socket)
       : listening_(instance::ListenAsResident(socket)), reader_(listening_, [this](auto& request) {
           const std::lock_guard lock(mutex_);
-          taken_.push_back(request);
+          taken_.push_back(instance::FormatRequest(request));
         }) {}
   int Listening() const { return listening_; }
   std::vector<std::string> Taken() {
@@ -375,10 +375,11 @@ TEST_F(FileSystemTest, OneResidentBarAnswersAndALeftOverSocketIsTakenOver) {
   EXPECT_EQ(folder.st_mode & 0777, 0700u);
 }
 
-// Each client has a second and a few bytes: silent ones, one trickling a
-// byte at a time, one sending without end and one sending a line that is no
+// Each client has a second and a line: silent ones, one trickling a byte
+// at a time, one sending without end and one sending a line that is no
 // request hold up no request and are closed unanswered; a request sent in
-// pieces is one.
+// pieces is one. A request brings the launcher's token and id, plain ones
+// only: a line with any other is no request.
 TEST_F(FileSystemTest, SlowOrGarbledClientsHoldUpNoRequest) {
   const std::string socket = temp_ / "bar.socket";
   Resident bar(socket);
@@ -390,7 +391,7 @@ TEST_F(FileSystemTest, SlowOrGarbledClientsHoldUpNoRequest) {
   const int trickling = Connect(socket), endless = Connect(socket), garbled = Connect(socket),
             pieces = Connect(socket);
   Send(trickling, "s");
-  Send(endless, std::string(100, 's'));
+  Send(endless, std::string(instance::RequestReader::kLineBytes + 1, 's'));
   Send(garbled, "reboot\n");
   Send(pieces, "tog");
   EXPECT_EQ(instance::SendToResident(socket, "show"), instance::Handover::kDone);
@@ -410,6 +411,18 @@ TEST_F(FileSystemTest, SlowOrGarbledClientsHoldUpNoRequest) {
     EXPECT_EQ(Answer(fd), "");
   }
   EXPECT_EQ(bar.Taken(), (std::vector<std::string>{"show", "toggle"}));
+
+  const std::string token(instance::kMaxTokenBytes, 't');
+  for (const std::string& line : std::vector<std::string>{
+           "toggle xdg=" + token + " startup=host-7_TIME42", "show startup=id xdg=t",
+           "show xdg=", "show xdg=a\tb", "show startup=a\"b", "show xdg=" + token + "t",
+           "show  xdg=t", "show xdg=a xdg=b", "show trailing "}) {
+    const int fd = Connect(socket);
+    Send(fd, line + "\n");
+    EXPECT_EQ(Answer(fd), line.rfind("toggle", 0) == 0 ? "ok\n" : "") << line;
+  }
+  EXPECT_EQ(bar.Taken().back(), "toggle xdg=" + token + " startup=host-7_TIME42");
+  EXPECT_EQ(instance::FormatRequest({"show", "a b", "ok"}), "show startup=ok");
 }
 
 #if defined(TARVOLIN_LAUNCHER)

@@ -8,9 +8,11 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace tarvolin::instance {
 
@@ -114,6 +116,60 @@ bool PeerIsThisUser(int fd) {
   socklen_t size = sizeof peer;
   return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && size == sizeof peer &&
          peer.uid == ::geteuid();
+}
+
+namespace {
+
+bool IsPlainToken(std::string_view token) {
+  return !token.empty() && token.size() <= kMaxTokenBytes &&
+         std::all_of(token.begin(), token.end(), [](char c) {
+           return c > ' ' && c < 0x7f && c != '"' && c != '\'' && c != '\\';
+         });
+}
+
+}  // namespace
+
+std::string FormatRequest(const Request& request) {
+  std::string line = request.verb;
+  if (IsPlainToken(request.activationToken)) {
+    line += " xdg=" + request.activationToken;
+  }
+  if (IsPlainToken(request.startupId)) {
+    line += " startup=" + request.startupId;
+  }
+  return line;
+}
+
+std::optional<Request> ParseRequest(std::string_view line) {
+  Request request;
+  std::size_t end = line.find(' ');
+  request.verb = line.substr(0, end);
+  if (request.verb != "show" && request.verb != "toggle") {
+    return std::nullopt;
+  }
+  // Each field at most once, in this order.
+  const std::pair<std::string_view, std::string*> fields[] = {{"xdg=", &request.activationToken},
+                                                              {"startup=", &request.startupId}};
+  for (const auto& [name, field] : fields) {
+    if (end == std::string_view::npos) {
+      break;
+    }
+    const std::string_view rest = line.substr(end + 1);
+    if (rest.substr(0, name.size()) != name) {
+      continue;
+    }
+    const std::size_t next = rest.find(' ');
+    const std::string_view token = rest.substr(name.size(), next - name.size());
+    if (!IsPlainToken(token)) {
+      return std::nullopt;
+    }
+    *field = token;
+    end = next == std::string_view::npos ? next : end + 1 + next;
+  }
+  if (end != std::string_view::npos) {
+    return std::nullopt;
+  }
+  return request;
 }
 
 Handover SendToResident(const std::string& socketPath, const std::string& request) {

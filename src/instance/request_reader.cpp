@@ -29,7 +29,7 @@ struct Client {
 // Reads what the client has sent, without waiting. True when it is done
 // with: a whole line came (and was answered when it is a request), the line
 // grew too long, or the client closed or failed.
-bool Read(Client& client, const std::function<void(const std::string&)>& deliver) {
+bool Read(Client& client, const std::function<void(const Request&)>& deliver) {
   char buffer[RequestReader::kLineBytes];
   const ssize_t got = ::read(client.fd, buffer, RequestReader::kLineBytes - client.line.size());
   if (got < 0) {
@@ -43,11 +43,10 @@ bool Read(Client& client, const std::function<void(const std::string&)>& deliver
   if (end == std::string::npos) {
     return client.line.size() >= RequestReader::kLineBytes;
   }
-  const std::string request = client.line.substr(0, end);
-  if (request == "show" || request == "toggle") {
+  if (const auto request = ParseRequest(std::string_view(client.line).substr(0, end))) {
     // Handed on before it is answered: "ok" means the bar has it. Three
     // bytes always fit into a new connection's empty buffer.
-    deliver(request);
+    deliver(*request);
     ::send(client.fd, "ok\n", 3, MSG_NOSIGNAL | MSG_DONTWAIT);
   }
   return true;
@@ -55,7 +54,7 @@ bool Read(Client& client, const std::function<void(const std::string&)>& deliver
 
 }  // namespace
 
-RequestReader::RequestReader(int listening, std::function<void(const std::string&)> deliver)
+RequestReader::RequestReader(int listening, std::function<void(const Request&)> deliver)
     : listening_(listening), deliver_(std::move(deliver)) {
   if (::pipe2(wake_, O_CLOEXEC) == 0) {
     thread_ = std::thread(&RequestReader::Run, this);

@@ -7,21 +7,24 @@
 #include <string>
 #include <thread>
 
+#include "instance/instance.h"
+
 namespace tarvolin::instance {
 
 class RequestReader {
  public:
-  // A client has a second from its connection to send one line of a few
-  // bytes; more clients than this at once push out the oldest.
+  // A client has a second from its connection to send one line, a request
+  // with its token and id; more clients than this at once push out the
+  // oldest.
   static constexpr int kClientWaitMs = 1000;
-  static constexpr std::size_t kLineBytes = 16;
+  static constexpr std::size_t kLineBytes = 512;
   static constexpr std::size_t kClients = 16;
 
   // Accepts the connections on `listening` (as ListenAsResident makes it)
-  // from this user's processes only. "show" and "toggle" are answered "ok"
-  // and handed to `deliver`, on the reader's thread; anything else is
+  // from this user's processes only. A request (ParseRequest) is answered
+  // "ok" and handed to `deliver`, on the reader's thread; anything else is
   // closed unanswered.
-  RequestReader(int listening, std::function<void(const std::string&)> deliver);
+  RequestReader(int listening, std::function<void(const Request&)> deliver);
   // Stops the thread; `deliver` is not called any more.
   ~RequestReader();
   RequestReader(const RequestReader&) = delete;
@@ -32,7 +35,7 @@ class RequestReader {
 
   int listening_;
   int wake_[2] = {-1, -1};
-  std::function<void(const std::string&)> deliver_;
+  std::function<void(const Request&)> deliver_;
   std::thread thread_;
 };
 

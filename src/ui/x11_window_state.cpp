@@ -206,6 +206,32 @@ bool Activate(QWidget* widget) {
   return true;
 }
 
+void EndStartup(QWidget* widget, const std::string& id) {
+  xcb_connection_t* c = Connection();
+  if (c == nullptr) {
+    return;
+  }
+  const auto window = static_cast<xcb_window_t>(widget->winId());
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, Atom(c, "_NET_STARTUP_ID"),
+                      Atom(c, "UTF8_STRING"), 8, static_cast<std::uint32_t>(id.size()), id.data());
+  // The message goes to the root window in pieces of 20 bytes, the first
+  // marked as the beginning, the last holding the closing zero. The id
+  // needs no quoting: the launcher passes on only ids without blanks,
+  // quotes and backslashes.
+  const std::string text = "remove: ID=" + id + '\0';
+  for (std::size_t at = 0; at < text.size(); at += 20) {
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 8;
+    message.window = window;
+    message.type = Atom(c, at == 0 ? "_NET_STARTUP_INFO_BEGIN" : "_NET_STARTUP_INFO");
+    text.copy(reinterpret_cast<char*>(message.data.data8), 20, at);
+    xcb_send_event(c, 0, Root(c), XCB_EVENT_MASK_PROPERTY_CHANGE,
+                   reinterpret_cast<const char*>(&message));
+  }
+  xcb_flush(c);
+}
+
 bool WindowManagerTellsFrames() {
   xcb_connection_t* c = Connection();
   return c != nullptr && Supported(c, "_NET_FRAME_EXTENTS");
@@ -237,6 +263,8 @@ void Flush() {
 bool Activate(QWidget*) {
   return false;
 }
+
+void EndStartup(QWidget*, const std::string&) {}
 
 bool WindowManagerTellsFrames() {
   return false;

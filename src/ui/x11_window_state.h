@@ -2,6 +2,8 @@
 // entry, and whether a window holds the keyboard focus right now.
 #pragma once
 
+#include <string>
+
 class QWidget;
 
 namespace tarvolin::ui::x11 {
@@ -26,6 +28,11 @@ bool HasInputFocus(QWidget* widget);
 // prevention) then grant too. False where there is no X11 window manager
 // to ask (the caller then uses Qt's activation).
 bool Activate(QWidget* widget);
+
+// A launch the desktop announced with startup notification (`id`, from
+// $DESKTOP_STARTUP_ID) ended in this window: the id goes on the window as
+// _NET_STARTUP_ID, and the desktop is told to end its launch feedback.
+void EndStartup(QWidget* widget, const std::string& id);
 
 // Whether the window manager frames windows and says by how much
 // (_NET_FRAME_EXTENTS among what it supports).

@@ -104,9 +104,16 @@ for _ in range(60): clients[0].send(b"s"); time.sleep(0.9)' "$work"/tarvolin-*.s
   [ "$answered" -lt 500 ] || fail "--toggle waited $answered ms behind slow clients"
   "$dir/tarvolin" --toggle
   wait_until 5 bar_mapped || fail "--toggle did not bring the bar back"
-  "$dir/tarvolin"
+  # A start the desktop announced: the bar ends its launch feedback.
+  timeout 10 xev -root -event property >"$work/xev" 2>&1 &
+  pids+=($!)
+  sleep 0.3
+  DESKTOP_STARTUP_ID=menu-42_TIME0 "$dir/tarvolin"
   [ "$(windows_named Tarvolin | wc -l)" = 1 ] || fail "a second start opened a second bar"
   wait_until 5 focus_on "$(bar_window)" || fail "after a second start the focus is on '$(focus_name)'"
+  xprop -id "$(bar_window)" _NET_STARTUP_ID | grep -qF '"menu-42_TIME0"' ||
+    fail "the startup id is not on the bar: $(xprop -id "$(bar_window)" _NET_STARTUP_ID)"
+  wait_until 5 grep -q _NET_STARTUP_INFO_BEGIN "$work/xev" || fail "the bar did not end the launch feedback"
   "$dir/tarvolin" --toggle
   wait_until 5 not bar_mapped || fail "--toggle did not hide the bar again"
   press ctrl+alt+space

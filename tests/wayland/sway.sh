@@ -114,15 +114,17 @@ settings 1
 wait_until 10 shows Tarvolin "0,0 250x19 focused" || fail "the bar in corner 1: '$(window Tarvolin)'"
 pkill -u "$(id -u)" -f "$bar\$"
 
-# With no X server, on native Wayland: the bar runs, and what it starts
-# inherits nothing of how Qt was set up for it.
+# With no X server, on native Wayland: the bar runs, a summon's activation
+# token reaches it, and what it starts inherits nothing of how Qt was set up
+# for it nor the desktop's launch tokens.
 wait_until 5 gone Tarvolin
-env -u DISPLAY "$bar" >>"$work/run/bar.log" 2>&1 &
+env -u DISPLAY XDG_ACTIVATION_TOKEN=at-start DESKTOP_STARTUP_ID=id-at-start "$bar" >>"$work/run/bar.log" 2>&1 &
 wait_until 10 focused Tarvolin || fail "the bar on native Wayland has not the focus"
+env -u DISPLAY XDG_ACTIVATION_TOKEN=summoned "$bar" --show || fail "--show with a token was not taken"
 key "sh -c 'env >$work/run/env.txt'" -k Return
 wait_until 5 test -s "$work/run/env.txt" || fail "the bar on native Wayland started nothing"
-! grep -qE '^QT_(QPA_PLATFORM|WAYLAND_CLIENT_BUFFER_INTEGRATION)=' "$work/run/env.txt" ||
-  fail "a program the bar started inherited its Qt set-up"
+! grep -qE '^(QT_(QPA_PLATFORM|WAYLAND_CLIENT_BUFFER_INTEGRATION)|XDG_ACTIVATION_TOKEN|DESKTOP_STARTUP_ID)=' \
+  "$work/run/env.txt" || fail "a program the bar started inherited: $(grep -E '^(QT|XDG_A|DESKTOP_S)' "$work/run/env.txt")"
 pkill -u "$(id -u)" -f "$bar\$"
 
 finish
