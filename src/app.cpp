@@ -121,12 +121,25 @@ void App::GrabHotkey() {
   }
   // In a Wayland session a grab on XWayland fires only while an X11 window
   // has the focus, and a Wayland client may grab no key at all: the
-  // desktop's own keyboard settings bind the key to the launcher.
+  // desktop binds it, through its global shortcuts portal where it has one
+  // (KDE), else in its keyboard settings, to the launcher.
   if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-    const std::string how = "in a Wayland session, bind " + *name +
-                            " to tarvolin --toggle in the desktop's keyboard settings";
-    std::fprintf(stderr, "tarvolin: hotkey: %s\n", how.c_str());
-    rules_.TellHotkeyFailed(how);
+    const std::string key = *name;
+    portal_ = std::make_unique<ui::ShortcutPortal>(
+        key,
+        [this, key](bool bound) {
+          if (bound) {
+            std::fprintf(stderr, "tarvolin: hotkey: %s, bound by the desktop's global shortcuts\n",
+                         key.c_str());
+            rules_.TellHotkeyGrabbed(key);
+            return;
+          }
+          const std::string how = "in a Wayland session, bind " + key +
+                                  " to tarvolin --toggle in the desktop's keyboard settings";
+          std::fprintf(stderr, "tarvolin: hotkey: %s\n", how.c_str());
+          rules_.TellHotkeyFailed(how);
+        },
+        [this](const std::string& token) { Summon(false, token); });
     return;
   }
   if (hotkey_) {

@@ -14,6 +14,7 @@
 #include "ui/command_bar.h"
 #include "ui/hotkey.h"
 #include "ui/prompter.h"
+#include "ui/shortcut_portal.h"
 #include "ui/tool_window.h"
 
 class QSystemTrayIcon;
@@ -38,7 +39,6 @@ class App : public QObject, private bar::View {
   // Ends the process at once; tests put their own in.
   std::function<void()> endProcess;
 
-  // A second start or the hotkey (`toggle` false), or --toggle.
   // A second start (or the hotkey, with neither token nor id): the rules
   // bring the bar to the front or send it away. The launcher's Wayland
   // activation token lets the bar take the focus on native Wayland; its
@@ -107,6 +107,7 @@ class App : public QObject, private bar::View {
   static constexpr int kRemapAfterMs = 150;
   std::unique_ptr<QSystemTrayIcon> tray_;
   std::unique_ptr<ui::GlobalHotkey> hotkey_;
+  std::unique_ptr<ui::ShortcutPortal> portal_;
   QPointer<ui::ToolWindow> dialogs_[4];
 };
 

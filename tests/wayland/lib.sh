@@ -18,10 +18,12 @@ if [ "${TARVOLIN_WAYLAND_INNER:-}" != 1 ]; then
   id "$user" >/dev/null 2>&1 || { echo "$leg leg: no user $user (tools/install-deps)"; exit 1; }
   work=$(mktemp -d "/tmp/tarvolin-$leg.XXXXXX")
   chmod 755 "$work"
-  # The program and a plain Qt window to stand beside it are copied where
-  # the user can read them, whatever folder the build is in.
+  # The program, a plain Qt window to stand beside it and a stand-in for
+  # the desktop's shortcuts portal are copied where the user can read them,
+  # whatever folder the build is in.
   cp -r "$build/bin" "$work/bin"
   cp "$build/bench/qt_floor" "$work/bin/other-window"
+  cp "$build/tests/fake_portal" "$work/bin/"
   cp "$0" "$(dirname "$0")/lib.sh" "$(dirname "$0")/../wait.sh" "$work/"
   chmod -R a+rX "$work"
   mkdir -m 700 "$work/run" "$work/home"

@@ -8,15 +8,15 @@
 #   tests/wayland/mutter.sh BUILD_FOLDER        (as root)
 [ $# -eq 1 ] || { echo "usage: $0 BUILD_FOLDER" >&2; exit 2; }
 # shellcheck source=tests/wayland/lib.sh
-source "$(dirname "$0")/lib.sh" mutter "$1" mutter dbus-run-session xdotool xwininfo gsettings
+source "$(dirname "$0")/lib.sh" mutter "$1" mutter dbus-run-session xdotool xwininfo gsettings gdbus
 
 if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
   exec dbus-run-session -- bash "$0" "$work"
 fi
 mutter --headless --wayland --virtual-monitor 1024x768 >"$work/run/mutter.log" 2>&1 &
 mutter=$!
-trap 'kill $bar_pid $mutter 2>/dev/null; wait 2>/dev/null' EXIT
-bar_pid=
+trap 'kill $bar_pid $portal $mutter 2>/dev/null; wait 2>/dev/null' EXIT
+bar_pid= portal=
 x11() { grep -q 'public X11 display' "$work/run/mutter.log"; }
 wait_until 15 x11 || { fail "mutter started no XWayland"; exit 1; }
 DISPLAY=$(grep -o 'public X11 display :[0-9]*' "$work/run/mutter.log" | grep -o ':[0-9]*$')
@@ -86,5 +86,25 @@ gsettings set $list custom-keybindings "['$own']"
 [ "$(gsettings get $list custom-keybindings)" = "['$own']" ] ||
   fail "after --unbind-key: $(gsettings get $list custom-keybindings)"
 [ "$(gsettings get "$entry" binding)" = "''" ] || fail "the binding was left: $(gsettings get "$entry" binding)"
+
+# Where the desktop has a global shortcuts portal (KDE's; a stand-in here),
+# the bar has the key bound through it, and a press brings the bar.
+kill "$bar_pid"
+wait_until 5 gone || fail "the bar did not end"
+"$work/bin/fake_portal" >"$work/run/portal.log" 2>&1 &
+portal=$!
+wait_until 5 grep -q ready "$work/run/portal.log" || fail "the stand-in portal did not start"
+"$bar" >"$work/run/bar.log" 2>&1 &
+bar_pid=$!
+wait_until 10 grep -q "bound toggle CTRL+ALT+space" "$work/run/portal.log" ||
+  fail "the key was not bound through the portal: $(cat "$work/run/portal.log")"
+wait_until 5 grep -q "bound by the desktop's global shortcuts" "$work/run/bar.log" ||
+  fail "stderr does not say the portal bound the key: $(cat "$work/run/bar.log")"
+wait_until 10 shows "774,717 250x19 focused" || fail "the bar with the portal: '$(bar_state)'"
+"$bar" --toggle
+wait_until 5 gone || fail "--toggle did not hide the bar"
+gdbus call --session --dest org.freedesktop.portal.Desktop --object-path /org/freedesktop/portal/desktop \
+  --method org.tarvolin.FakePortal.Press token-1 >/dev/null || fail "the stand-in portal did not press"
+wait_until 5 shows "774,717 250x19 focused" || fail "the portal's key did not bring the bar: '$(bar_state)'"
 
 finish

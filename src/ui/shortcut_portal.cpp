@@ -1,0 +1,154 @@
+#include "ui/shortcut_portal.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <utility>
+
+#include "ui/portal_shortcut.h"
+
+namespace {
+
+constexpr QLatin1String kService("org.freedesktop.portal.Desktop");
+constexpr QLatin1String kPath("/org/freedesktop/portal/desktop");
+constexpr QLatin1String kInterface("org.freedesktop.portal.GlobalShortcuts");
+constexpr QLatin1String kRequest("org.freedesktop.portal.Request");
+constexpr QLatin1String kShortcutId("toggle");
+
+}  // namespace
+
+namespace tarvolin::ui {
+
+ShortcutPortal::ShortcutPortal(const std::string& key, std::function<void(bool)> bound,
+                               std::function<void(const std::string&)> pressed)
+    : trigger_(Trigger(key)), bound_(std::move(bound)), pressed_(std::move(pressed)) {
+  qDBusRegisterMetaType<PortalShortcut>();
+  qDBusRegisterMetaType<PortalShortcuts>();
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) {
+    // Told from the event loop, as every other outcome.
+    QMetaObject::invokeMethod(
+        this, [this] { Tell(false); }, Qt::QueuedConnection);
+    return;
+  }
+  // The portal says which of its interfaces it has by their versions.
+  QDBusMessage ask = QDBusMessage::createMethodCall(
+      kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+  ask << kInterface << QStringLiteral("version");
+  auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(ask), this);
+  connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+    w->deleteLater();
+    if (w->isError()) {
+      Tell(false);
+    } else {
+      CreateSession();
+    }
+  });
+}
+
+QString ShortcutPortal::Trigger(const std::string& key) {
+  QStringList parts;
+  for (const QString& part : QString::fromStdString(key).split(QLatin1Char('+'))) {
+    const QString lower = part.trimmed().toLower();
+    if (lower == QLatin1String("ctrl") || lower == QLatin1String("control")) {
+      parts << QStringLiteral("CTRL");
+    } else if (lower == QLatin1String("alt") || lower == QLatin1String("shift")) {
+      parts << lower.toUpper();
+    } else if (lower == QLatin1String("super") || lower == QLatin1String("win") ||
+               lower == QLatin1String("meta")) {
+      parts << QStringLiteral("LOGO");
+    } else if (lower.size() == 1 || lower == QLatin1String("space")) {
+      parts << lower;  // the key's own name: "space", "r"
+    } else {
+      parts << part.trimmed();  // "F12", "Return"
+    }
+  }
+  return parts.join(QLatin1Char('+'));
+}
+
+bool ShortcutPortal::Ask(const QString& method, const QList<QVariant>& arguments,
+                         const char* slot) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  const QString token = QStringLiteral("tarvolin%1").arg(++tokens_);
+  // The portal names the request after the caller's unique name, its
+  // leading ":" left out and each "." made "_".
+  const QString sender = bus.baseService().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
+  request_ = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
+  if (!bus.connect(kService, request_, kRequest, QStringLiteral("Response"), this, slot)) {
+    return false;
+  }
+  QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
+  QList<QVariant> withOptions = arguments;
+  QVariantMap options = withOptions.isEmpty() ? QVariantMap() : withOptions.takeLast().toMap();
+  options.insert(QStringLiteral("handle_token"), token);
+  withOptions << options;
+  call.setArguments(withOptions);
+  auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+  connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+    w->deleteLater();
+    if (w->isError()) {
+      Tell(false);
+    }
+  });
+  return true;
+}
+
+void ShortcutPortal::CreateSession() {
+  const QVariantMap options{{QStringLiteral("session_handle_token"), QStringLiteral("tarvolin")}};
+  if (!Ask(QStringLiteral("CreateSession"), {options}, SLOT(SessionMade(uint, QVariantMap)))) {
+    Tell(false);
+  }
+}
+
+void ShortcutPortal::SessionMade(uint response, const QVariantMap& results) {
+  QDBusConnection::sessionBus().disconnect(kService, request_, kRequest, QStringLiteral("Response"),
+                                           this, SLOT(SessionMade(uint, QVariantMap)));
+  // The handle comes as a string by the portal's description, as an
+  // object path from some.
+  const QVariant handle = results.value(QStringLiteral("session_handle"));
+  session_ = handle.userType() == qMetaTypeId<QDBusObjectPath>()
+                 ? handle.value<QDBusObjectPath>().path()
+                 : handle.toString();
+  if (response != 0 || session_.isEmpty()) {
+    Tell(false);
+    return;
+  }
+  QDBusConnection::sessionBus().connect(
+      kService, kPath, kInterface, QStringLiteral("Activated"), this,
+      SLOT(Activated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+  const PortalShortcuts shortcuts{
+      {kShortcutId,
+       {{QStringLiteral("description"), QStringLiteral("Show or hide the Tarvolin bar")},
+        {QStringLiteral("preferred_trigger"), trigger_}}}};
+  if (!Ask(QStringLiteral("BindShortcuts"),
+           {QVariant::fromValue(QDBusObjectPath(session_)), QVariant::fromValue(shortcuts),
+            QString(), QVariantMap()},
+           SLOT(Bound(uint, QVariantMap)))) {
+    Tell(false);
+  }
+}
+
+void ShortcutPortal::Bound(uint response, const QVariantMap&) {
+  QDBusConnection::sessionBus().disconnect(kService, request_, kRequest, QStringLiteral("Response"),
+                                           this, SLOT(Bound(uint, QVariantMap)));
+  Tell(response == 0);
+}
+
+void ShortcutPortal::Activated(const QDBusObjectPath& session, const QString& id, qulonglong,
+                               const QVariantMap& options) {
+  if (session.path() == session_ && id == kShortcutId) {
+    pressed_(options.value(QStringLiteral("activation_token")).toString().toStdString());
+  }
+}
+
+void ShortcutPortal::Tell(bool bound) {
+  if (!told_) {
+    told_ = true;
+    bound_(bound);
+  }
+}
+
+}  // namespace tarvolin::ui

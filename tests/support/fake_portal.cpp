@@ -1,0 +1,121 @@
+// A stand-in for the desktop's global shortcuts portal, on the session bus
+// as org.freedesktop.portal.Desktop: it makes sessions, binds what it is
+// asked to bind (printing "bound ID TRIGGER" on standard output) and
+// answers each request with a Response, as the real portal does. Its
+// Press method (interface org.tarvolin.FakePortal) presses every bound
+// shortcut, with the activation token it is given.
+#include <QCoreApplication>
+#include <QDBusAbstractAdaptor>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDateTime>
+#include <cstdio>
+
+#include "ui/portal_shortcut.h"
+
+namespace {
+
+using tarvolin::ui::PortalShortcuts;
+
+class Portal : public QObject {
+ public:
+  // The request's Response, sent on the path the caller's token names.
+  void Respond(const QDBusMessage& call, const QVariantMap& options, const QVariantMap& results) {
+    const QString sender = call.service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
+    QDBusMessage response = QDBusMessage::createSignal(
+        QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
+            .arg(sender, options.value(QStringLiteral("handle_token")).toString()),
+        QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+    response << 0u << results;
+    QDBusConnection::sessionBus().send(response);
+  }
+  QString session;
+  QStringList bound;
+};
+
+class GlobalShortcuts : public QDBusAbstractAdaptor {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.GlobalShortcuts")
+  Q_PROPERTY(uint version READ version)
+ public:
+  explicit GlobalShortcuts(Portal* portal) : QDBusAbstractAdaptor(portal), portal_(portal) {}
+  uint version() const { return 1; }
+
+ public slots:
+  QDBusObjectPath CreateSession(const QVariantMap& options, const QDBusMessage& call) {
+    portal_->session = QStringLiteral("/org/freedesktop/portal/desktop/session/%1/%2")
+                           .arg(call.service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_')),
+                                options.value(QStringLiteral("session_handle_token")).toString());
+    portal_->Respond(call, options, {{QStringLiteral("session_handle"), portal_->session}});
+    return QDBusObjectPath(QStringLiteral("/org/freedesktop/portal/desktop/request/x/y"));
+  }
+  QDBusObjectPath BindShortcuts(const QDBusObjectPath& session, const PortalShortcuts& shortcuts,
+                                const QString&, const QVariantMap& options,
+                                const QDBusMessage& call) {
+    if (session.path() == portal_->session) {
+      for (const auto& shortcut : shortcuts) {
+        portal_->bound << shortcut.id;
+        std::printf(
+            "bound %s %s\n", qPrintable(shortcut.id),
+            qPrintable(shortcut.properties.value(QStringLiteral("preferred_trigger")).toString()));
+        std::fflush(stdout);
+      }
+    }
+    portal_->Respond(call, options, {});
+    return QDBusObjectPath(QStringLiteral("/org/freedesktop/portal/desktop/request/x/z"));
+  }
+
+ signals:
+  void Activated(const QDBusObjectPath& session, const QString& id, qulonglong timestamp,
+                 const QVariantMap& options);
+
+ private:
+  Portal* portal_;
+};
+
+class Tester : public QDBusAbstractAdaptor {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.tarvolin.FakePortal")
+ public:
+  Tester(Portal* portal, GlobalShortcuts* shortcuts)
+      : QDBusAbstractAdaptor(portal), portal_(portal), shortcuts_(shortcuts) {}
+
+ public slots:
+  void Press(const QString& token) {
+    for (const QString& id : portal_->bound) {
+      emit shortcuts_->Activated(QDBusObjectPath(portal_->session), id,
+                                 static_cast<qulonglong>(QDateTime::currentMSecsSinceEpoch()),
+                                 {{QStringLiteral("activation_token"), token}});
+    }
+  }
+
+ private:
+  Portal* portal_;
+  GlobalShortcuts* shortcuts_;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QCoreApplication app(argc, argv);
+  qDBusRegisterMetaType<tarvolin::ui::PortalShortcut>();
+  qDBusRegisterMetaType<PortalShortcuts>();
+  // The slot below names the list by this name.
+  qRegisterMetaType<PortalShortcuts>("PortalShortcuts");
+  Portal portal;
+  auto* shortcuts = new GlobalShortcuts(&portal);
+  new Tester(&portal, shortcuts);
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal) ||
+      !bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop"))) {
+    std::fprintf(stderr, "fake_portal: %s\n", qPrintable(bus.lastError().message()));
+    return 1;
+  }
+  std::printf("ready\n");
+  std::fflush(stdout);
+  return QCoreApplication::exec();
+}
+
+#include "fake_portal.moc"
