@@ -58,6 +58,16 @@ wait_until 5 shows "774,717 250x19 focused" || fail "--toggle did not bring the 
 "$bar"
 wait_until 5 shows "774,717 250x19 focused" || fail "a second start: '$(bar_state)'"
 
+# GNOME has no notification area: Escape hides the bar, once saying what
+# brings it back (keys reach the bar through XWayland's XTEST).
+xdotool key Escape
+told() { [ "$(xdotool search --onlyvisible --name '^Tarvolin$' 2>/dev/null | wc -l)" -ge 2 ]; }
+wait_until 5 told || fail "Escape without a notification area told nothing"
+xdotool key Return
+wait_until 5 gone || fail "Escape did not hide the bar: '$(bar_state)'"
+"$bar" --show
+wait_until 5 shows "774,717 250x19 focused" || fail "--show after Escape: '$(bar_state)'"
+
 # On top of an X11 window that has the focus: above it in mutter's
 # stacking order.
 "$work/bin/other-window" -platform xcb -name big >/dev/null 2>&1 &
