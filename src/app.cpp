@@ -124,10 +124,9 @@ void App::GrabHotkey() {
   // desktop binds it, through its global shortcuts portal where it has one
   // (KDE), else in its keyboard settings, to the launcher.
   if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-    const std::string key = *name;
     portal_ = std::make_unique<ui::ShortcutPortal>(
-        key,
-        [this, key](bool bound) {
+        *name,
+        [this, key = *name](bool bound) {
           if (bound) {
             std::fprintf(stderr, "tarvolin: hotkey: %s, bound by the desktop's global shortcuts\n",
                          key.c_str());
