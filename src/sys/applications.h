@@ -2,6 +2,7 @@
 // a user types who does not know (or have) the program's file name.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,46 @@ class Applications {
   // `inTerminal` or when the application says it needs one. Empty text
   // when it started, else why not.
   virtual std::string Launch(const std::string& id, const std::string& folder, bool inTerminal) = 0;
+};
+
+// What both systems' applications share: the names are read at the first
+// question, and again when a name is not found and they were read two
+// seconds or more before (an application installed since).
+class NamedApplications : public Applications {
+ public:
+  std::string Find(const std::string& name) final;
+  std::vector<std::string> Names() final;
+
+ protected:
+  // An application and the names it goes by: its name, and a second one
+  // (GenericName) that a name matches only where no application's first
+  // name does; empty when it has none.
+  struct Entry {
+    std::string id;
+    std::string name;
+    std::string otherName;
+  };
+  // Every application, in the order a name is looked for among them.
+  virtual std::vector<Entry> Read() = 0;
+  // The form in which two names that the system holds alike compare
+  // equal; empty for a name that matches nothing.
+  virtual std::string Folded(const std::string& name) const = 0;
+
+ private:
+  // Reads the entries unless they were read already (with `again`, read
+  // two seconds or more before). True when it read them.
+  bool Load(bool again);
+  std::string Lookup(const std::string& name) const;
+
+  // Each entry's names, folded.
+  struct Keys {
+    std::string name;
+    std::string otherName;
+  };
+  bool loaded_ = false;
+  std::chrono::steady_clock::time_point loadedAt_;
+  std::vector<Entry> entries_;
+  std::vector<Keys> keys_;
 };
 
 using ApplicationsFactory = Applications* (*)();

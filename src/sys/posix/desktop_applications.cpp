@@ -4,8 +4,6 @@
 #include <gio/gio.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,15 +26,6 @@ struct Free {
 using Text = std::unique_ptr<char, Free>;
 
 constexpr char kGroup[] = "Desktop Entry";
-
-// Names compare the way the desktop's search does: case folded, all of
-// Unicode. Empty for text that is not UTF-8.
-std::string Folded(const char* text) {
-  if (text == nullptr || !g_utf8_validate(text, -1, nullptr)) {
-    return {};
-  }
-  return Text(g_utf8_casefold(text, -1)).get();
-}
 
 // Between fork and exec in the application's process: only chdir.
 void EnterFolder(gpointer folder) {
@@ -66,30 +55,8 @@ AppInfo InTerminal(GDesktopAppInfo* info) {
   return AppInfo(g_desktop_app_info_new_from_keyfile(keys.get()));
 }
 
-class DesktopApplications final : public Applications {
+class DesktopApplications final : public NamedApplications {
  public:
-  std::string Find(const std::string& name) override {
-    Load(false);
-    std::string id = Lookup(name);
-    if (id.empty() && Load(true)) {
-      id = Lookup(name);
-    }
-    return id;
-  }
-
-  std::vector<std::string> Names() override {
-    Load(false);
-    std::vector<std::string> names;
-    for (const Entry& entry : entries_) {
-      for (const std::string* name : {&entry.name, &entry.genericName}) {
-        if (!name->empty() && std::find(names.begin(), names.end(), *name) == names.end()) {
-          names.push_back(*name);
-        }
-      }
-    }
-    return names;
-  }
-
   std::string Launch(const std::string& id, const std::string& folder, bool inTerminal) override {
     AppInfo info(g_desktop_app_info_new(id.c_str()));
     if (!info) {
@@ -126,27 +93,11 @@ class DesktopApplications final : public Applications {
   }
 
  private:
-  struct Entry {
-    std::string id;
-    std::string name;
-    std::string genericName;
-    std::string foldedName;
-    std::string foldedGenericName;
-  };
-
-  // Reads the entries unless they were read already (with `again`, read
-  // two seconds or more before). True when it read them.
-  bool Load(bool again) {
-    const auto now = std::chrono::steady_clock::now();
-    if (loaded_ && (!again || now - loadedAt_ < std::chrono::seconds(2))) {
-      return false;
-    }
-    loaded_ = true;
-    loadedAt_ = now;
-    entries_.clear();
-    // The user's own entries come first: where two share a name, theirs
-    // wins over the system's, Flatpak's and Snap's.
+  // Shown entries only, the user's own first: where two share a name,
+  // theirs wins over the system's, Flatpak's and Snap's.
+  std::vector<Entry> Read() override {
     const std::string own = std::string(g_get_user_data_dir()) + "/applications/";
+    std::vector<Entry> entries;
     std::vector<Entry> others;
     GList* all = g_app_info_get_all();
     for (GList* item = all; item != nullptr; item = item->next) {
@@ -156,36 +107,24 @@ class DesktopApplications final : public Applications {
       }
       const char* name = g_app_info_get_name(G_APP_INFO(info));
       const char* genericName = g_desktop_app_info_get_generic_name(info);
-      Entry entry{g_app_info_get_id(G_APP_INFO(info)), name != nullptr ? name : "",
-                  genericName != nullptr ? genericName : "", Folded(name), Folded(genericName)};
       const char* file = g_desktop_app_info_get_filename(info);
       const bool users = file != nullptr && std::string(file).rfind(own, 0) == 0;
-      (users ? entries_ : others).push_back(std::move(entry));
+      (users ? entries : others)
+          .push_back({g_app_info_get_id(G_APP_INFO(info)), name != nullptr ? name : "",
+                      genericName != nullptr ? genericName : ""});
     }
     g_list_free_full(all, g_object_unref);
-    entries_.insert(entries_.end(), others.begin(), others.end());
-    return true;
+    entries.insert(entries.end(), others.begin(), others.end());
+    return entries;
   }
 
-  // A Name before a GenericName.
-  std::string Lookup(const std::string& name) const {
-    const std::string folded = Folded(name.c_str());
-    if (folded.empty()) {
+  // As the desktop's search compares: case folded, all of Unicode.
+  std::string Folded(const std::string& name) const override {
+    if (!g_utf8_validate(name.c_str(), -1, nullptr)) {
       return {};
     }
-    for (const auto field : {&Entry::foldedName, &Entry::foldedGenericName}) {
-      for (const Entry& entry : entries_) {
-        if (entry.*field == folded) {
-          return entry.id;
-        }
-      }
-    }
-    return {};
+    return Text(g_utf8_casefold(name.c_str(), -1)).get();
   }
-
-  bool loaded_ = false;
-  std::chrono::steady_clock::time_point loadedAt_;
-  std::vector<Entry> entries_;
 };
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <chrono>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -27,35 +26,12 @@ std::string KnownFolder(REFKNOWNFOLDERID id) {
   return folder;
 }
 
-bool SameName(const std::wstring& a, const std::wstring& b) {
-  return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
-class StartMenuApplications final : public Applications {
+class StartMenuApplications final : public NamedApplications {
  public:
   explicit StartMenuApplications(std::vector<std::string> folders) : folders_(std::move(folders)) {
     if (folders_.empty()) {
       folders_ = {KnownFolder(FOLDERID_Programs), KnownFolder(FOLDERID_CommonPrograms)};
     }
-  }
-
-  std::string Find(const std::string& name) override {
-    Load(false);
-    std::string found = Lookup(name);
-    if (found.empty() && Load(true)) {
-      found = Lookup(name);
-    }
-    return found;
-  }
-
-  std::vector<std::string> Names() override {
-    Load(false);
-    std::vector<std::string> names;
-    for (const Shortcut& shortcut : shortcuts_) {
-      names.push_back(FromWide(shortcut.name));
-    }
-    return names;
   }
 
   // The shortcut's own "Start in" wins over the folder given.
@@ -68,56 +44,33 @@ class StartMenuApplications final : public Applications {
   }
 
  private:
-  struct Shortcut {
-    std::wstring name;
-    std::string path;
-  };
-
-  bool Load(bool again) {
-    const auto now = std::chrono::steady_clock::now();
-    if (loaded_ && (!again || now - loadedAt_ < std::chrono::seconds(2))) {
-      return false;
-    }
-    loaded_ = true;
-    loadedAt_ = now;
-    shortcuts_.clear();
+  // The shortcuts of each folder and its subfolders, by their file names.
+  std::vector<Entry> Read() override {
     namespace fs = std::filesystem;
+    std::vector<Entry> shortcuts;
     for (const std::string& folder : folders_) {
       std::error_code error;
       fs::recursive_directory_iterator entries(
           ToWide(folder), fs::directory_options::skip_permission_denied, error);
       for (; !error && entries != fs::recursive_directory_iterator(); entries.increment(error)) {
         const fs::path& path = entries->path();
-        std::wstring name = path.stem().wstring();
-        if (!SameName(path.extension().wstring(), L".lnk") || !entries->is_regular_file(error)) {
-          continue;
-        }
-        bool known = false;
-        for (const Shortcut& shortcut : shortcuts_) {
-          known = known || SameName(shortcut.name, name);
-        }
-        if (!known) {
-          shortcuts_.push_back({std::move(name), FromWide(path.wstring())});
+        if (Folded(FromWide(path.extension().wstring())) == ".lnk" &&
+            entries->is_regular_file(error)) {
+          shortcuts.push_back({FromWide(path.wstring()), FromWide(path.stem().wstring()), {}});
         }
       }
     }
-    return true;
+    return shortcuts;
   }
 
-  std::string Lookup(const std::string& name) const {
-    const std::wstring wanted = ToWide(name);
-    for (const Shortcut& shortcut : shortcuts_) {
-      if (SameName(shortcut.name, wanted)) {
-        return shortcut.path;
-      }
-    }
-    return {};
+  // As Windows compares file names: each letter made small on its own.
+  std::string Folded(const std::string& name) const override {
+    std::wstring wide = ToWide(name);
+    ::CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return FromWide(wide);
   }
 
   std::vector<std::string> folders_;
-  bool loaded_ = false;
-  std::chrono::steady_clock::time_point loadedAt_;
-  std::vector<Shortcut> shortcuts_;
 };
 
 }  // namespace
