@@ -60,6 +60,25 @@ TEST(Geometry, PlacesTheBarInItsCorner) {
   }
 }
 
+// A dialog unrolls above a bottom bar with its lower edge fixed: 150 twips
+// plus the bar's height above the bar for a short title bar, at the bar's
+// top for one so tall that the strip would cover the bar.
+TEST(Geometry, UnrollsAboveABottomBarWithoutCoveringIt) {
+  for (const int strip : {21, 38}) {
+    const RollOutPlan plan =
+        RollOutSteps({774, 717}, {250, 19}, 244, 261 + strip - 1, strip, 1024, 4, 15.0f);
+    const int bottom = strip == 21 ? 717 - 19 - 10 + 21 : 717;
+    EXPECT_EQ(plan.left, 774);
+    EXPECT_EQ(plan.start.top + plan.start.height, bottom) << strip;
+    ASSERT_FALSE(plan.steps.empty());
+    for (const RollOutStep& step : plan.steps) {
+      EXPECT_NEAR(step.top + step.height, bottom, 1) << strip;
+    }
+    EXPECT_GE(plan.steps.back().height, 261 + strip - 1);
+    EXPECT_LT(plan.steps.back().height, 261 + strip - 1 + 14);
+  }
+}
+
 // A drive C over a temporary folder with two Windows folders in it.
 class DriveTest : public ::testing::Test {
  protected:

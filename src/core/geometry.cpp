@@ -64,6 +64,12 @@ RollOutPlan RollOutSteps(Point barPosition, Size bar, int width, int targetHeigh
   int top =
       below ? barPosition.y + bar.height
             : ToPixels(static_cast<float>(barPosition.y - bar.height) * tpp - kGapAboveBar, tpp);
+  if (!below && top + collapsedHeight > barPosition.y) {
+    // A title bar taller than the bar and the gap together (KDE's, or
+    // Windows' smallest captioned window) would have the strip, and the
+    // dialog after it, cover the bar: its lower edge meets the bar's top.
+    top = barPosition.y - collapsedHeight;
+  }
   int height = collapsedHeight;
   plan.start = {top, height};
   for (;;) {
