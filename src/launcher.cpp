@@ -187,7 +187,14 @@ int main(int argc, char* argv[]) {
     }
   }
   const std::string socket = tarvolin::instance::SocketPath();
-  switch (tarvolin::instance::SendToResident(socket, tarvolin::instance::FormatRequest(request))) {
+  const std::string line = tarvolin::instance::FormatRequest(request);
+  auto handover = tarvolin::instance::SendToResident(socket, line);
+  if (handover == tarvolin::instance::Handover::kNoBar && line != request.verb) {
+    // A bar from before the tokens closes a line that carries them
+    // unanswered: it still takes the bare request, without them.
+    handover = tarvolin::instance::SendToResident(socket, request.verb);
+  }
+  switch (handover) {
     case tarvolin::instance::Handover::kDone:
       return 0;
     case tarvolin::instance::Handover::kNoBar:

@@ -464,6 +464,37 @@ TEST_F(LauncherTest, RunsTheBarBesideItOrFromLib) {
   EXPECT_EQ(temp_.Read("log"), temp_ / "usr/bin/libtarvolin-bar.so");
 }
 
+// A resident bar from before the launcher passed tokens on closes such a
+// line unanswered; the bare request after it reaches that bar, and the
+// launcher starts no bar of its own.
+TEST_F(LauncherTest, AnOlderResidentBarGetsTheBareRequest) {
+  const int listening = instance::ListenAsResident(temp_ / "tarvolin-_41.socket");
+  ASSERT_GE(listening, 0);
+  std::vector<std::string> lines;
+  std::thread older([&] {
+    for (int i = 0; i < 2; ++i) {
+      pollfd wait = {listening, POLLIN, 0};
+      ASSERT_EQ(::poll(&wait, 1, 5000), 1);
+      const int fd = ::accept(listening, nullptr, nullptr);
+      std::string line;
+      char c = 0;
+      while (::read(fd, &c, 1) == 1 && c != '\n') {
+        line += c;
+      }
+      lines.push_back(line);
+      if (line == "show" || line == "toggle") {
+        Send(fd, "ok\n");
+      }
+      ::close(fd);
+    }
+  });
+  ::setenv("XDG_ACTIVATION_TOKEN", "token-1", 1);
+  EXPECT_EQ(Run("--toggle"), 0) << temp_.Read("errors");
+  ::unsetenv("XDG_ACTIVATION_TOKEN");
+  older.join();
+  EXPECT_EQ(lines, (std::vector<std::string>{"toggle xdg=token-1", "toggle"}));
+}
+
 // A second user, made when missing (which needs root); null when not root.
 const passwd* OtherUser() {
   if (::geteuid() != 0 || (::getpwnam("tvattacker") == nullptr &&
