@@ -98,6 +98,11 @@ void CommandBar::setVisible(bool visible) {
     box_->show();
     return;
   }
+  if (visible && !isVisible()) {
+    // Shown again soon after it hid (a toggle pressed twice, a re-map to
+    // get the focus): not before the window manager has let it go.
+    x11::AwaitWithdrawn(this);
+  }
   QWidget::setVisible(visible);
 }
 

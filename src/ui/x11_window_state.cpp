@@ -252,6 +252,33 @@ bool FrameKnown(QWidget* widget) {
   return known;
 }
 
+void AwaitWithdrawn(QWidget* widget) {
+  static bool neverWithdraws = false;
+  xcb_connection_t* c = Connection();
+  if (c == nullptr || neverWithdraws) {
+    return;
+  }
+  const auto window = static_cast<xcb_window_t>(widget->winId());
+  const xcb_atom_t wmState = Atom(c, "WM_STATE");
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+  for (;;) {
+    xcb_get_property_reply_t* reply =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, wmState, wmState, 0, 1), nullptr);
+    const bool withdrawn =
+        reply == nullptr || xcb_get_property_value_length(reply) < 4 ||
+        *static_cast<const std::uint32_t*>(xcb_get_property_value(reply)) == 0;  // Withdrawn
+    std::free(reply);
+    if (withdrawn) {
+      return;
+    }
+    if (std::chrono::steady_clock::now() >= end) {
+      neverWithdraws = true;
+      return;
+    }
+    ::poll(nullptr, 0, 2);
+  }
+}
+
 void Flush() {
   if (xcb_connection_t* c = Connection()) {
     xcb_flush(c);
@@ -259,6 +286,8 @@ void Flush() {
 }
 
 #else
+
+void AwaitWithdrawn(QWidget*) {}
 
 bool Activate(QWidget*) {
   return false;

@@ -34,6 +34,14 @@ bool Activate(QWidget* widget);
 // _NET_STARTUP_ID, and the desktop is told to end its launch feedback.
 void EndStartup(QWidget* widget, const std::string& id);
 
+// Waits, for at most a quarter of a second, until the window manager has
+// taken in that the hidden window was unmapped (its WM_STATE Withdrawn or
+// gone). A window mapped again before that may lose the states it is shown
+// with, its place on top among them: the window manager drops a window's
+// states as it withdraws it. A window manager that never withdraws is not
+// waited for again.
+void AwaitWithdrawn(QWidget* widget);
+
 // Whether the window manager frames windows and says by how much
 // (_NET_FRAME_EXTENTS among what it supports).
 bool WindowManagerTellsFrames();
