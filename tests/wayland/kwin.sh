@@ -21,16 +21,15 @@ xvfb=$!
 trap 'kill $bar_pid $kwin $xvfb 2>/dev/null; wait 2>/dev/null' EXIT
 bar_pid='' kwin=''
 wait_until 10 test -s "$work/run/xvfb" || { fail "Xvfb did not start"; exit 1; }
-SHOT_DISPLAY=:$(tr -d '[:space:]' <"$work/run/xvfb")
+HOST_DISPLAY=:$(tr -d '[:space:]' <"$work/run/xvfb")
 # KWin starts the program it is given once XWayland is up, with the
 # session's environment: that program writes it down.
 cat >"$work/run/session" <<SESSION
 #!/bin/sh
 env | grep -E '^(DISPLAY|XAUTHORITY|WAYLAND_DISPLAY)=' >"$work/run/environment"
-exec sleep infinity
 SESSION
 chmod +x "$work/run/session"
-kwin_wayland --x11-display "$SHOT_DISPLAY" --xwayland --width 1024 --height 768 \
+kwin_wayland --x11-display "$HOST_DISPLAY" --xwayland --width 1024 --height 768 \
   "$work/run/session" >"$work/run/kwin.log" 2>&1 &
 kwin=$!
 wait_until 20 test -s "$work/run/environment" || { fail "KWin started no XWayland"; exit 1; }

@@ -79,6 +79,7 @@ bar_window() { xdotool search --onlyvisible --name '^Tarvolin$' 2>/dev/null | he
 active() { xprop -root _NET_ACTIVE_WINDOW 2>/dev/null | awk '{print $NF}'; }
 # "x,y wxh" of a window's client area.
 place() {
+  [ -n "$1" ] || return 1
   xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
     /Width/ {w=$NF} /Height/ {h=$NF} END {printf "%s,%s %sx%s", x, y, w, h}'
 }
@@ -94,12 +95,22 @@ shows() { [ "$(bar_state)" = "$1" ]; }
 gone() { [ -z "$(bar_window)" ]; }
 corner="774,717 250x19 focused"
 
-# A native Wayland window takes the focus; a summon brings it back, and
-# --toggle goes both ways.
+# Keys typed on the display the compositor shows its desktop on
+# (HOST_DISPLAY), which reach it as a keyboard's: the user at work in
+# another window.
+type_elsewhere() {
+  local output
+  output=$(DISPLAY=$HOST_DISPLAY xwininfo -root -children | awk '/ 1024x768\+0\+0 / {print $1; exit}')
+  DISPLAY=$HOST_DISPLAY xdotool windowfocus "$output" type --delay 20 "$1"
+}
+
+# A native Wayland window takes the focus and the user types in it; a
+# summon brings the bar back, and --toggle goes both ways.
 summons_over_native_window() {
   QT_QPA_PLATFORM=wayland "$work/bin/other-window" >/dev/null 2>&1 &
   other() { [ "$(active)" = 0x0 ]; }
   wait_until 10 other || fail "the other window did not take the focus: $(active)"
+  type_elsewhere typed
   "$bar" --show
   wait_until 5 shows "$corner" || fail "--show over another window: '$(bar_state)'"
   "$bar" --toggle
@@ -108,6 +119,13 @@ summons_over_native_window() {
   wait_until 5 shows "$corner" || fail "--toggle did not bring the bar back: '$(bar_state)'"
   "$bar"
   wait_until 5 shows "$corner" || fail "a second start: '$(bar_state)'"
+  # Toggled twice at once, it comes back on top, and without a task-bar
+  # entry: the window manager drops a window's states as it lets it go.
+  "$bar" --toggle && "$bar" --toggle
+  wait_until 5 shows "$corner" || fail "--toggle twice at once: '$(bar_state)'"
+  sleep 0.3
+  xprop -id "$(bar_window)" _NET_WM_STATE | grep _NET_WM_STATE_ABOVE | grep -q _SKIP_TASKBAR ||
+    fail "--toggle twice at once left the bar $(xprop -id "$(bar_window)" _NET_WM_STATE)"
 }
 
 # The editor unrolls above the bar, its frame (a tall title bar on these
@@ -140,21 +158,31 @@ escape_without_tray() {
 }
 
 # On top of an X11 window that has the focus: above it in the compositor's
-# stacking order.
+# stacking order. The user types there; a summon still brings the bar.
 on_top_of_x11_window() {
-  "$work/bin/other-window" -platform xcb -name big >/dev/null 2>&1 &
-  big() { xdotool search --onlyvisible --classname '^big$' 2>/dev/null | head -1; }
-  wait_until 10 big >/dev/null
-  xdotool windowactivate --sync "$(big)" 2>/dev/null
+  # Apart from the native window, which the compositor may place in the middle.
+  "$work/bin/other-window" -platform xcb -name big -geometry +60+60 >/dev/null 2>&1 &
+  big() { xdotool search --onlyvisible --classname '^big$' 2>/dev/null | head -1 | grep .; }
+  wait_until 10 big >/dev/null || { fail "the X11 window did not show"; return; }
+  # The user clicks into it.
+  local x y w h
+  read -r x y w h < <(place "$(big)" | tr ',x' '  ')
+  # (KWin finds the window under the pointer a moment after it moves.)
+  DISPLAY=$HOST_DISPLAY xdotool mousemove $((x + w / 2)) $((y + h / 2)) sleep 0.3 click 1
   top() { [ "$(xprop -root _NET_CLIENT_LIST_STACKING | awk '{print $NF}')" = "$(printf '0x%x' "$(bar_window)")" ]; }
   wait_until 5 top || fail "the bar is not on top: $(xprop -root _NET_CLIENT_LIST_STACKING)"
+  big_focused() { [ "$(active)" = "$(printf '0x%x' "$(big)")" ]; }
+  wait_until 5 big_focused || fail "the X11 window did not take the focus: $(active)"
+  type_elsewhere typed
+  "$bar" --show
+  wait_until 5 shows "$corner" || fail "--show after typing in an X11 window: '$(bar_state)'"
 }
 
-# With TARVOLIN_SHOTS set to a folder, the legs that show their desktop on
-# an X display of their own (SHOT_DISPLAY) keep pictures of it there.
+# With TARVOLIN_SHOTS set to a folder, the legs keep pictures of the
+# desktop there.
 keep_shot() {
-  [ -n "${TARVOLIN_SHOTS:-}" ] && [ -n "${SHOT_DISPLAY:-}" ] || return 0
+  [ -n "${TARVOLIN_SHOTS:-}" ] || return 0
   sleep 0.5 # what the X server maps, the compositor shows a frame later
-  DISPLAY=$SHOT_DISPLAY import -window root -crop 1024x768+0+0 +repage +dither -colors 64 \
+  DISPLAY=$HOST_DISPLAY import -window root -crop 1024x768+0+0 +repage +dither -colors 64 \
     "PNG8:$TARVOLIN_SHOTS/$1.png"
 }

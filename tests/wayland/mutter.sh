@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# The bar in a GNOME session's compositor: mutter headless with XWayland,
-# on a session bus of its own, run as a normal user (lib.sh). The bar is an
+# The bar in a GNOME session's compositor: mutter with XWayland, on a
+# session bus of its own, run as a normal user (lib.sh). The bar is an
 # X11 client there (lib.sh reads it from the X server); the keys go in
 # through XWayland's XTEST.
 #
 #   tests/wayland/mutter.sh BUILD_FOLDER        (as root)
 #
-# With TARVOLIN_SHOTS set to a folder, mutter runs nested on an Xvfb display
-# instead, and the leg keeps pictures of the bar and its editor there.
+# With TARVOLIN_SHOTS set to a folder, the leg keeps pictures of the bar and
+# its editor there.
 [ $# -eq 1 ] || { echo "usage: $0 BUILD_FOLDER" >&2; exit 2; }
 # shellcheck source=tests/wayland/lib.sh
 source "$(dirname "$0")/lib.sh" mutter "$1" mutter dbus-run-session xdotool xwininfo gsettings gdbus
@@ -15,19 +15,14 @@ source "$(dirname "$0")/lib.sh" mutter "$1" mutter dbus-run-session xdotool xwin
 if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
   exec dbus-run-session -- bash "$0" "$work"
 fi
-xvfb=
-if [ -n "$TARVOLIN_SHOTS" ]; then
-  # For pictures, mutter shows its desktop in a window on a display of its
-  # own instead of headless.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/run/xvfb" >/dev/null 2>&1 &
-  xvfb=$!
-  wait_until 10 test -s "$work/run/xvfb" || { fail "Xvfb did not start"; exit 1; }
-  SHOT_DISPLAY=:$(tr -d '[:space:]' <"$work/run/xvfb")
-  DISPLAY=$SHOT_DISPLAY MUTTER_DEBUG_DUMMY_MODE_SPECS=1024x768 mutter --nested --wayland \
-    >"$work/run/mutter.log" 2>&1 &
-else
-  mutter --headless --wayland --virtual-monitor 1024x768 >"$work/run/mutter.log" 2>&1 &
-fi
+# mutter shows its desktop in a window on an Xvfb display of its own: keys
+# typed there reach it as a keyboard's, and pictures can be taken of it.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/run/xvfb" >/dev/null 2>&1 &
+xvfb=$!
+wait_until 10 test -s "$work/run/xvfb" || { fail "Xvfb did not start"; exit 1; }
+HOST_DISPLAY=:$(tr -d '[:space:]' <"$work/run/xvfb")
+DISPLAY=$HOST_DISPLAY MUTTER_DEBUG_DUMMY_MODE_SPECS=1024x768 mutter --nested --wayland \
+  >"$work/run/mutter.log" 2>&1 &
 mutter=$!
 trap 'kill $bar_pid $portal $mutter $xvfb 2>/dev/null; wait 2>/dev/null' EXIT
 bar_pid= portal=
