@@ -98,12 +98,13 @@ void CommandBar::setVisible(bool visible) {
     box_->show();
     return;
   }
-  if (visible && !isVisible()) {
-    // Shown again soon after it hid (a toggle pressed twice, a re-map to
-    // get the focus): not before the window manager has let it go.
-    x11::AwaitWithdrawn(this);
-  }
+  const bool again = visible && !isVisible();
   QWidget::setVisible(visible);
+  if (again) {
+    // Shown again, perhaps soon after it hid (a toggle pressed twice, a
+    // re-map to get the focus): the states are asked for after the map too.
+    x11::KeepOnTop(this);
+  }
 }
 
 void CommandBar::moveEvent(QMoveEvent* event) {

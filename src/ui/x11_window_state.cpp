@@ -252,31 +252,28 @@ bool FrameKnown(QWidget* widget) {
   return known;
 }
 
-void AwaitWithdrawn(QWidget* widget) {
-  static bool neverWithdraws = false;
+void KeepOnTop(QWidget* widget) {
   xcb_connection_t* c = Connection();
-  if (c == nullptr || neverWithdraws) {
+  if (c == nullptr) {
     return;
   }
-  const auto window = static_cast<xcb_window_t>(widget->winId());
-  const xcb_atom_t wmState = Atom(c, "WM_STATE");
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
-  for (;;) {
-    xcb_get_property_reply_t* reply =
-        xcb_get_property_reply(c, xcb_get_property(c, 0, window, wmState, wmState, 0, 1), nullptr);
-    const bool withdrawn =
-        reply == nullptr || xcb_get_property_value_length(reply) < 4 ||
-        *static_cast<const std::uint32_t*>(xcb_get_property_value(reply)) == 0;  // Withdrawn
-    std::free(reply);
-    if (withdrawn) {
-      return;
-    }
-    if (std::chrono::steady_clock::now() >= end) {
-      neverWithdraws = true;
-      return;
-    }
-    ::poll(nullptr, 0, 2);
+  const std::pair<const char*, const char*> pairs[] = {
+      {"_NET_WM_STATE_ABOVE", nullptr}, {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}};
+  for (const auto& [first, second] : pairs) {
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = static_cast<xcb_window_t>(widget->winId());
+    message.type = Atom(c, "_NET_WM_STATE");
+    message.data.data32[0] = 1;  // add
+    message.data.data32[1] = Atom(c, first);
+    message.data.data32[2] = second != nullptr ? Atom(c, second) : xcb_atom_t{XCB_ATOM_NONE};
+    message.data.data32[3] = 1;  // from the application itself
+    xcb_send_event(c, 0, Root(c),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&message));
   }
+  xcb_flush(c);
 }
 
 void Flush() {
@@ -287,7 +284,7 @@ void Flush() {
 
 #else
 
-void AwaitWithdrawn(QWidget*) {}
+void KeepOnTop(QWidget*) {}
 
 bool Activate(QWidget*) {
   return false;

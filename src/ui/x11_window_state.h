@@ -34,13 +34,13 @@ bool Activate(QWidget* widget);
 // _NET_STARTUP_ID, and the desktop is told to end its launch feedback.
 void EndStartup(QWidget* widget, const std::string& id);
 
-// Waits, for at most a quarter of a second, until the window manager has
-// taken in that the hidden window was unmapped (its WM_STATE Withdrawn or
-// gone). A window mapped again before that may lose the states it is shown
-// with, its place on top among them: the window manager drops a window's
-// states as it withdraws it. A window manager that never withdraws is not
-// waited for again.
-void AwaitWithdrawn(QWidget* widget);
+// Asks the window manager, as for a mapped window, to keep the window on
+// top without a task-bar or pager entry. A window shown again soon after it
+// hid may have been mapped before the window manager had let it go, and
+// then lose the states it was shown with, which the window manager drops as
+// it withdraws a window (KWin and mutter); asked after the map, the states
+// hold whatever the window manager's order.
+void KeepOnTop(QWidget* widget);
 
 // Whether the window manager frames windows and says by how much
 // (_NET_FRAME_EXTENTS among what it supports).

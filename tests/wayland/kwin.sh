@@ -42,7 +42,7 @@ set +a
 "$bar" >"$work/run/bar.log" 2>&1 &
 bar_pid=$!
 wait_until 10 shows "$corner" || fail "the bar at start: '$(bar_state)'"
-wait_until 5 grep -q "bind Ctrl+Alt+Space to tarvolin --toggle" "$work/run/bar.log" ||
+wait_until 5 grep -qs "bind Ctrl+Alt+Space to tarvolin --toggle" "$work/run/bar.log" ||
   fail "stderr does not say how to bind the key"
 summons_over_native_window
 keep_shot kwin-bar

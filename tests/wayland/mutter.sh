@@ -26,7 +26,7 @@ DISPLAY=$HOST_DISPLAY MUTTER_DEBUG_DUMMY_MODE_SPECS=1024x768 mutter --nested --w
 mutter=$!
 trap 'kill $bar_pid $portal $mutter $xvfb 2>/dev/null; wait 2>/dev/null' EXIT
 bar_pid= portal=
-x11() { grep -q 'public X11 display' "$work/run/mutter.log"; }
+x11() { grep -qs 'public X11 display' "$work/run/mutter.log"; }
 wait_until 15 x11 || { fail "mutter started no XWayland"; exit 1; }
 DISPLAY=$(grep -o 'public X11 display :[0-9]*' "$work/run/mutter.log" | grep -o ':[0-9]*$')
 XAUTHORITY=$(ls "$work"/run/.mutter-Xwaylandauth.* 2>/dev/null | head -1)
@@ -36,7 +36,7 @@ export DISPLAY XAUTHORITY WAYLAND_DISPLAY=wayland-0
 "$bar" >"$work/run/bar.log" 2>&1 &
 bar_pid=$!
 wait_until 10 shows "$corner" || fail "the bar at start: '$(bar_state)'"
-wait_until 5 grep -q "bind Ctrl+Alt+Space to tarvolin --toggle" "$work/run/bar.log" ||
+wait_until 5 grep -qs "bind Ctrl+Alt+Space to tarvolin --toggle" "$work/run/bar.log" ||
   fail "stderr does not say how to bind the key"
 summons_over_native_window
 keep_shot mutter-bar
@@ -71,12 +71,12 @@ kill "$bar_pid"
 wait_until 5 gone || fail "the bar did not end"
 "$work/bin/fake_portal" >"$work/run/portal.log" 2>&1 &
 portal=$!
-wait_until 5 grep -q ready "$work/run/portal.log" || fail "the stand-in portal did not start"
+wait_until 5 grep -qs ready "$work/run/portal.log" || fail "the stand-in portal did not start"
 "$bar" >"$work/run/bar.log" 2>&1 &
 bar_pid=$!
-wait_until 10 grep -q "bound toggle CTRL+ALT+space" "$work/run/portal.log" ||
+wait_until 10 grep -qs "bound toggle CTRL+ALT+space" "$work/run/portal.log" ||
   fail "the key was not bound through the portal: $(cat "$work/run/portal.log")"
-wait_until 5 grep -q "bound by the desktop's global shortcuts" "$work/run/bar.log" ||
+wait_until 5 grep -qs "bound by the desktop's global shortcuts" "$work/run/bar.log" ||
   fail "stderr does not say the portal bound the key: $(cat "$work/run/bar.log")"
 wait_until 10 shows "$corner" || fail "the bar with the portal: '$(bar_state)'"
 "$bar" --toggle
