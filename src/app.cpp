@@ -126,11 +126,11 @@ void App::GrabHotkey() {
   if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
     portal_ = std::make_unique<ui::ShortcutPortal>(
         *name,
-        [this, key = *name](bool bound) {
-          if (bound) {
+        [this, key = *name](const std::string& trigger) {
+          if (!trigger.empty()) {
             std::fprintf(stderr, "tarvolin: hotkey: %s, bound by the desktop's global shortcuts\n",
-                         key.c_str());
-            rules_.TellHotkeyGrabbed(key);
+                         trigger.c_str());
+            rules_.TellHotkeyGrabbed(trigger);
             return;
           }
           const std::string how = "in a Wayland session, bind " + key +

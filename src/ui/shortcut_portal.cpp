@@ -22,7 +22,8 @@ constexpr QLatin1String kShortcutId("toggle");
 
 namespace tarvolin::ui {
 
-ShortcutPortal::ShortcutPortal(const std::string& key, std::function<void(bool)> bound,
+ShortcutPortal::ShortcutPortal(const std::string& key,
+                               std::function<void(const std::string&)> bound,
                                std::function<void(const std::string&)> pressed)
     : trigger_(Trigger(key)), bound_(std::move(bound)), pressed_(std::move(pressed)) {
   qDBusRegisterMetaType<PortalShortcut>();
@@ -31,7 +32,7 @@ ShortcutPortal::ShortcutPortal(const std::string& key, std::function<void(bool)>
   if (!bus.isConnected()) {
     // Told from the event loop, as every other outcome.
     QMetaObject::invokeMethod(
-        this, [this] { Tell(false); }, Qt::QueuedConnection);
+        this, [this] { Tell({}); }, Qt::QueuedConnection);
     return;
   }
   // The portal says which of its interfaces it has by their versions.
@@ -42,7 +43,7 @@ ShortcutPortal::ShortcutPortal(const std::string& key, std::function<void(bool)>
   connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
     w->deleteLater();
     if (w->isError()) {
-      Tell(false);
+      Tell({});
     } else {
       CreateSession();
     }
@@ -69,6 +70,12 @@ QString ShortcutPortal::Trigger(const std::string& key) {
   return parts.join(QLatin1Char('+'));
 }
 
+PortalShortcuts ShortcutPortal::Shortcuts() const {
+  return {{kShortcutId,
+           {{QStringLiteral("description"), QStringLiteral("Show or hide the Tarvolin bar")},
+            {QStringLiteral("preferred_trigger"), trigger_}}}};
+}
+
 bool ShortcutPortal::Ask(const QString& method, const QList<QVariant>& arguments,
                          const char* slot) {
   QDBusConnection bus = QDBusConnection::sessionBus();
@@ -90,16 +97,18 @@ bool ShortcutPortal::Ask(const QString& method, const QList<QVariant>& arguments
   connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
     w->deleteLater();
     if (w->isError()) {
-      Tell(false);
+      Tell({});
     }
   });
   return true;
 }
 
 void ShortcutPortal::CreateSession() {
-  const QVariantMap options{{QStringLiteral("session_handle_token"), QStringLiteral("tarvolin")}};
+  // KDE's portal before Plasma 6 takes the shortcuts with the session too.
+  const QVariantMap options{{QStringLiteral("session_handle_token"), QStringLiteral("tarvolin")},
+                            {QStringLiteral("shortcuts"), QVariant::fromValue(Shortcuts())}};
   if (!Ask(QStringLiteral("CreateSession"), {options}, SLOT(SessionMade(uint, QVariantMap)))) {
-    Tell(false);
+    Tell({});
   }
 }
 
@@ -113,28 +122,38 @@ void ShortcutPortal::SessionMade(uint response, const QVariantMap& results) {
                  ? handle.value<QDBusObjectPath>().path()
                  : handle.toString();
   if (response != 0 || session_.isEmpty()) {
-    Tell(false);
+    Tell({});
     return;
   }
   QDBusConnection::sessionBus().connect(
       kService, kPath, kInterface, QStringLiteral("Activated"), this,
       SLOT(Activated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
-  const PortalShortcuts shortcuts{
-      {kShortcutId,
-       {{QStringLiteral("description"), QStringLiteral("Show or hide the Tarvolin bar")},
-        {QStringLiteral("preferred_trigger"), trigger_}}}};
   if (!Ask(QStringLiteral("BindShortcuts"),
-           {QVariant::fromValue(QDBusObjectPath(session_)), QVariant::fromValue(shortcuts),
+           {QVariant::fromValue(QDBusObjectPath(session_)), QVariant::fromValue(Shortcuts()),
             QString(), QVariantMap()},
            SLOT(Bound(uint, QVariantMap)))) {
-    Tell(false);
+    Tell({});
   }
 }
 
-void ShortcutPortal::Bound(uint response, const QVariantMap&) {
+void ShortcutPortal::Bound(uint response, const QVariantMap& results) {
   QDBusConnection::sessionBus().disconnect(kService, request_, kRequest, QStringLiteral("Response"),
                                            this, SLOT(Bound(uint, QVariantMap)));
-  Tell(response == 0);
+  // A success says nothing of the key: the shortcuts it gives back say how
+  // each is pressed, and a shortcut without that has no key yet.
+  std::string trigger;
+  const QVariant given = results.value(QStringLiteral("shortcuts"));
+  if (response == 0 && given.userType() == qMetaTypeId<QDBusArgument>()) {
+    for (const PortalShortcut& shortcut : qdbus_cast<PortalShortcuts>(given)) {
+      if (shortcut.id == kShortcutId) {
+        trigger = shortcut.properties.value(QStringLiteral("trigger_description"))
+                      .toString()
+                      .trimmed()
+                      .toStdString();
+      }
+    }
+  }
+  Tell(trigger);
 }
 
 void ShortcutPortal::Activated(const QDBusObjectPath& session, const QString& id, qulonglong,
@@ -144,10 +163,10 @@ void ShortcutPortal::Activated(const QDBusObjectPath& session, const QString& id
   }
 }
 
-void ShortcutPortal::Tell(bool bound) {
+void ShortcutPortal::Tell(const std::string& trigger) {
   if (!told_) {
     told_ = true;
-    bound_(bound);
+    bound_(trigger);
   }
 }
 

@@ -11,17 +11,22 @@
 #include <functional>
 #include <string>
 
+#include "ui/portal_shortcut.h"
+
 namespace tarvolin::ui {
 
 class ShortcutPortal : public QObject {
   Q_OBJECT
  public:
   // Asks the portal on the session bus to bind `key` ("Ctrl+Alt+Space", as
-  // tv.ini names keys) to the bar. `bound` is told once: true when the
-  // desktop bound it, false when there is no such portal or it refused.
-  // Then `pressed` is told of every press, with the activation token the
-  // desktop gave (empty when none). Nothing here waits for the bus.
-  ShortcutPortal(const std::string& key, std::function<void(bool)> bound,
+  // tv.ini names keys) to the bar. `bound` is told once: how the desktop
+  // says its key is pressed ("Ctrl+Alt+Space"), or nothing when no key is
+  // bound: no such portal, a refusal, or a shortcut taken without a key
+  // (KDE before Plasma 6 leaves the key to the user's shortcut settings).
+  // Then `pressed` is told of every press, a key given later included,
+  // with the activation token the desktop gave (empty when none). Nothing
+  // here waits for the bus.
+  ShortcutPortal(const std::string& key, std::function<void(const std::string&)> bound,
                  std::function<void(const std::string&)> pressed);
 
   // The key in the form the portal takes: "CTRL+ALT+space".
@@ -35,14 +40,16 @@ class ShortcutPortal : public QObject {
 
  private:
   void CreateSession();
+  // The bar's one shortcut, with its description and the key it prefers.
+  PortalShortcuts Shortcuts() const;
   // Calls `method` on the portal; its answer comes as a Response on a
   // request object whose path the token fixes, watched before the call so
   // that no answer is missed.
   bool Ask(const QString& method, const QList<QVariant>& arguments, const char* slot);
-  void Tell(bool bound);
+  void Tell(const std::string& trigger);
 
   QString trigger_;
-  std::function<void(bool)> bound_;
+  std::function<void(const std::string&)> bound_;
   std::function<void(const std::string&)> pressed_;
   QString session_;
   QString request_;

@@ -1,9 +1,12 @@
 // A stand-in for the desktop's global shortcuts portal, on the session bus
 // as org.freedesktop.portal.Desktop: it makes sessions, binds what it is
 // asked to bind (printing "bound ID TRIGGER" on standard output) and
-// answers each request with a Response, as the real portal does. Its
-// Press method (interface org.tarvolin.FakePortal) presses every bound
-// shortcut, with the activation token it is given.
+// answers each request with a Response, as the real portal does, giving
+// back each shortcut with how its key is pressed ("Ctrl+Alt+Space"). With
+// --no-keys it gives back none, as KDE's portal before Plasma 6 may, which
+// leaves the key to the user's settings. Its Press method (interface
+// org.tarvolin.FakePortal) presses every bound shortcut, with the
+// activation token it is given, as a key the user gave it later would.
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
@@ -33,7 +36,19 @@ class Portal : public QObject {
   }
   QString session;
   QStringList bound;
+  bool keys = true;
 };
+
+// "CTRL+ALT+space" as a desktop shows it: "Ctrl+Alt+Space".
+QString Described(const QString& trigger) {
+  QStringList parts;
+  for (QString part : trigger.split(QLatin1Char('+'))) {
+    part = part.toLower();
+    parts << (part == QLatin1String("logo") ? QStringLiteral("Meta")
+                                            : part.left(1).toUpper() + part.mid(1));
+  }
+  return parts.join(QLatin1Char('+'));
+}
 
 class GlobalShortcuts : public QDBusAbstractAdaptor {
   Q_OBJECT
@@ -54,16 +69,23 @@ class GlobalShortcuts : public QDBusAbstractAdaptor {
   QDBusObjectPath BindShortcuts(const QDBusObjectPath& session, const PortalShortcuts& shortcuts,
                                 const QString&, const QVariantMap& options,
                                 const QDBusMessage& call) {
+    PortalShortcuts given;
     if (session.path() == portal_->session) {
       for (const auto& shortcut : shortcuts) {
+        const QString trigger =
+            shortcut.properties.value(QStringLiteral("preferred_trigger")).toString();
         portal_->bound << shortcut.id;
-        std::printf(
-            "bound %s %s\n", qPrintable(shortcut.id),
-            qPrintable(shortcut.properties.value(QStringLiteral("preferred_trigger")).toString()));
+        std::printf("bound %s %s\n", qPrintable(shortcut.id), qPrintable(trigger));
         std::fflush(stdout);
+        if (portal_->keys) {
+          given.append({shortcut.id,
+                        {{QStringLiteral("description"),
+                          shortcut.properties.value(QStringLiteral("description"))},
+                         {QStringLiteral("trigger_description"), Described(trigger)}}});
+        }
       }
     }
-    portal_->Respond(call, options, {});
+    portal_->Respond(call, options, {{QStringLiteral("shortcuts"), QVariant::fromValue(given)}});
     return QDBusObjectPath(QStringLiteral("/org/freedesktop/portal/desktop/request/x/z"));
   }
 
@@ -105,6 +127,7 @@ int main(int argc, char* argv[]) {
   // The slot below names the list by this name.
   qRegisterMetaType<PortalShortcuts>("PortalShortcuts");
   Portal portal;
+  portal.keys = !app.arguments().contains(QStringLiteral("--no-keys"));
   auto* shortcuts = new GlobalShortcuts(&portal);
   new Tester(&portal, shortcuts);
   QDBusConnection bus = QDBusConnection::sessionBus();
