@@ -128,7 +128,11 @@ void App::GrabHotkey() {
         *name,
         [this, key = *name](const std::string& trigger) {
           if (!trigger.empty()) {
-            std::fprintf(stderr, "tarvolin: hotkey: %s, bound by the desktop's global shortcuts\n",
+            // Where the key does nothing yet (Plasma 5.27 has the user
+            // confirm it), the entry tells the user where to look.
+            std::fprintf(stderr,
+                         "tarvolin: hotkey: %s, through the desktop's global shortcuts "
+                         "(listed in its shortcut settings as \"Show or hide the Tarvolin bar\")\n",
                          trigger.c_str());
             rules_.TellHotkeyGrabbed(trigger);
             return;

@@ -81,7 +81,7 @@ for keys in "" --no-keys; do
   bar_pid=$!
   wait_until 10 grep -qs "bound toggle CTRL+ALT+space" "$work/run/portal.log" ||
     fail "the key was not bound through the portal: $(cat "$work/run/portal.log")"
-  told=$([ -z "$keys" ] && echo "Ctrl+Alt+Space, bound by the desktop's global shortcuts" ||
+  told=$([ -z "$keys" ] && echo "Ctrl+Alt+Space, through the desktop's global shortcuts" ||
     echo "bind Ctrl+Alt+Space to tarvolin --toggle")
   wait_until 5 grep -qs "hotkey: .*$told" "$work/run/bar.log" ||
     fail "stderr does not say '$told': $(cat "$work/run/bar.log")"
