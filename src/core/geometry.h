@@ -48,9 +48,10 @@ struct RollOutPlan {
 // bar in corner 1 or 2 it grows downwards from the bar's lower edge; above
 // the bar otherwise, its lower edge staying 150 twips plus the bar's height
 // above the bar's top, or at the bar's top where the collapsed window is
-// taller than that and would cover the bar. Each step adds 200 twips to what the window made of
-// the last one, until the height is at least the target; at least one step
-// is made, so the dialog can end up to one step taller than designed.
+// taller than that and would cover the bar. Each step adds 200 twips to
+// what the window made of the last one, until the height is at least the
+// target; at least one step is made, so the dialog can end up to one step
+// taller than designed.
 RollOutPlan RollOutSteps(Point barPosition, Size bar, int width, int targetHeight,
                          int collapsedHeight, int screenWidth, int corner, float twipsPerPixel);
 

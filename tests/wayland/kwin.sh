@@ -38,17 +38,8 @@ set -a
 . "$work/run/environment"
 set +a
 
-# In its corner at its size, with the focus; it says how the key is bound.
-"$bar" >"$work/run/bar.log" 2>&1 &
-bar_pid=$!
-wait_until 10 shows "$corner" || fail "the bar at start: '$(bar_state)'"
-wait_until 5 grep -qs "bind Ctrl+Alt+Space to tarvolin --toggle" "$work/run/bar.log" ||
-  fail "stderr does not say how to bind the key"
-summons_over_native_window
-keep_shot kwin-bar
-dialog_beside_bar
-# A Plasma session without its panel has no notification area.
-escape_without_tray
-on_top_of_x11_window
+# A Plasma session without its panel has no notification area: the
+# checks the X11 legs share.
+x11_checks
 
 finish

@@ -178,6 +178,22 @@ on_top_of_x11_window() {
   wait_until 5 shows "$corner" || fail "--show after typing in an X11 window: '$(bar_state)'"
 }
 
+# The checks the X11 legs share, in a desktop without a notification area:
+# the bar starts in its corner at its size, with the focus, and says how
+# the key is bound; then the summons, the editor, Escape and on top.
+x11_checks() {
+  "$bar" >"$work/run/bar.log" 2>&1 &
+  bar_pid=$!
+  wait_until 10 shows "$corner" || fail "the bar at start: '$(bar_state)'"
+  wait_until 5 grep -qs "bind Ctrl+Alt+Space to tarvolin --toggle" "$work/run/bar.log" ||
+    fail "stderr does not say how to bind the key"
+  summons_over_native_window
+  keep_shot "$leg-bar"
+  dialog_beside_bar
+  escape_without_tray
+  on_top_of_x11_window
+}
+
 # With TARVOLIN_SHOTS set to a folder, the legs keep pictures of the
 # desktop there.
 keep_shot() {

@@ -32,18 +32,8 @@ DISPLAY=$(grep -o 'public X11 display :[0-9]*' "$work/run/mutter.log" | grep -o 
 XAUTHORITY=$(ls "$work"/run/.mutter-Xwaylandauth.* 2>/dev/null | head -1)
 export DISPLAY XAUTHORITY WAYLAND_DISPLAY=wayland-0
 
-# In its corner at its size, with the focus; it says how the key is bound.
-"$bar" >"$work/run/bar.log" 2>&1 &
-bar_pid=$!
-wait_until 10 shows "$corner" || fail "the bar at start: '$(bar_state)'"
-wait_until 5 grep -qs "bind Ctrl+Alt+Space to tarvolin --toggle" "$work/run/bar.log" ||
-  fail "stderr does not say how to bind the key"
-summons_over_native_window
-keep_shot mutter-bar
-dialog_beside_bar
-# GNOME has no notification area.
-escape_without_tray
-on_top_of_x11_window
+# GNOME has no notification area: the checks the X11 legs share.
+x11_checks
 
 # GNOME's custom shortcut for the key: bound beside the user's own, moved
 # to another key, and taken back, leaving the user's own.
