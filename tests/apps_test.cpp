@@ -32,7 +32,8 @@ class AppsTest : public ::testing::Test {
         "bin/mark",
         "printf '%s\\n' \"$PWD\" \"$@\" > \"$MARKS/$1.tmp\" && mv \"$MARKS/$1.tmp\" \"$MARKS/$1\"");
     Script("bin/term",
-           "printf '%s\\n' \"$@\" > \"$MARKS/terminal\"\nwhile [ \"$1\" != -e ]; do shift; "
+           "printf '%s\\n' \"$@\" > \"$MARKS/terminal.tmp\" && mv \"$MARKS/terminal.tmp\" "
+           "\"$MARKS/terminal\"\nwhile [ \"$1\" != -e ]; do shift; "
            "done\nshift\nexec \"$@\"");
     Entry("home/applications/calc.desktop",
           "Name=Calculator\nName[de]=Rechner\nGenericName=Arithmetic\n"
