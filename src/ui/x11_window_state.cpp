@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <utility>
@@ -184,6 +185,21 @@ xcb_timestamp_t ServerTime(xcb_window_t window) {
   return time;
 }
 
+// An EWMH request about `window` to the window manager: a client message
+// of the given type, sent to the root window.
+void AskWindowManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t type,
+                      std::initializer_list<std::uint32_t> data) {
+  xcb_client_message_event_t message{};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = window;
+  message.type = type;
+  std::copy(data.begin(), data.end(), message.data.data32);
+  xcb_send_event(c, 0, Root(c),
+                 XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                 reinterpret_cast<const char*>(&message));
+}
+
 }  // namespace
 
 bool Activate(QWidget* widget) {
@@ -192,16 +208,8 @@ bool Activate(QWidget* widget) {
     return false;
   }
   const auto window = static_cast<xcb_window_t>(widget->winId());
-  xcb_client_message_event_t message{};
-  message.response_type = XCB_CLIENT_MESSAGE;
-  message.format = 32;
-  message.window = window;
-  message.type = Atom(c, "_NET_ACTIVE_WINDOW");
-  message.data.data32[0] = 2;  // the request of a pager: the user's choice
-  message.data.data32[1] = ServerTime(window);
-  xcb_send_event(c, 0, Root(c),
-                 XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                 reinterpret_cast<const char*>(&message));
+  // 2: the request of a pager, the user's choice.
+  AskWindowManager(c, window, Atom(c, "_NET_ACTIVE_WINDOW"), {2, ServerTime(window)});
   xcb_flush(c);
   return true;
 }
@@ -257,22 +265,13 @@ void KeepOnTop(QWidget* widget) {
   if (c == nullptr) {
     return;
   }
-  const std::pair<const char*, const char*> pairs[] = {
-      {"_NET_WM_STATE_ABOVE", nullptr}, {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}};
-  for (const auto& [first, second] : pairs) {
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = static_cast<xcb_window_t>(widget->winId());
-    message.type = Atom(c, "_NET_WM_STATE");
-    message.data.data32[0] = 1;  // add
-    message.data.data32[1] = Atom(c, first);
-    message.data.data32[2] = second != nullptr ? Atom(c, second) : xcb_atom_t{XCB_ATOM_NONE};
-    message.data.data32[3] = 1;  // from the application itself
-    xcb_send_event(c, 0, Root(c),
-                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                   reinterpret_cast<const char*>(&message));
-  }
+  const auto window = static_cast<xcb_window_t>(widget->winId());
+  const xcb_atom_t state = Atom(c, "_NET_WM_STATE");
+  // Each: 1 to add, up to two states, 1 for a request of the application's.
+  AskWindowManager(c, window, state, {1, Atom(c, "_NET_WM_STATE_ABOVE"), XCB_ATOM_NONE, 1});
+  AskWindowManager(
+      c, window, state,
+      {1, Atom(c, "_NET_WM_STATE_SKIP_TASKBAR"), Atom(c, "_NET_WM_STATE_SKIP_PAGER"), 1});
   xcb_flush(c);
 }
 
