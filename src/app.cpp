@@ -110,8 +110,14 @@ bool App::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void App::GrabHotkey() {
-  const auto name = rules_.HotkeyName(ui::kDefaultHotkey);
+  const auto name = rules_.HotkeyName();
   if (!name) {
+    return;
+  }
+  if (!ParseKeyCombination(*name)) {
+    // Refused in the same words on every system and desktop.
+    std::fprintf(stderr, "tarvolin: no hotkey: %s\n", NotAKeyCombination(*name).c_str());
+    rules_.TellHotkeyFailed(NotAKeyCombination(*name));
     return;
   }
   std::string error;

@@ -3,10 +3,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <vector>
+
+#include "core/key_names.h"
 
 namespace tarvolin {
 
@@ -99,47 +99,13 @@ std::vector<std::string> CurrentPaths() {
 
 }  // namespace
 
-std::string GnomeAccelerator(const std::string& key) {
-  std::string accelerator;
-  std::size_t start = 0;
-  while (start <= key.size()) {
-    const std::size_t end = std::min(key.find('+', start), key.size());
-    std::string part = key.substr(start, end - start);
-    std::string lower;
-    for (const char c : part) {
-      lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    const bool last = end == key.size();
-    if (!last) {
-      if (lower == "ctrl" || lower == "control") {
-        accelerator += "<Control>";
-      } else if (lower == "alt") {
-        accelerator += "<Alt>";
-      } else if (lower == "shift") {
-        accelerator += "<Shift>";
-      } else if (lower == "super" || lower == "win" || lower == "meta") {
-        accelerator += "<Super>";
-      } else {
-        return {};
-      }
-    } else if (part.empty()) {
-      return {};
-    } else if (part.size() == 1 || lower == "space") {
-      accelerator += lower;
-    } else {
-      accelerator += part;
-    }
-    start = end + 1;
-  }
-  return accelerator;
-}
-
 int BindGnomeKey(const std::string& key, const std::string& command) {
-  const std::string accelerator = GnomeAccelerator(key);
-  if (accelerator.empty()) {
-    std::fprintf(stderr, "tarvolin: '%s' is not a key combination\n", key.c_str());
+  const auto combination = ParseKeyCombination(key);
+  if (!combination) {
+    std::fprintf(stderr, "tarvolin: %s\n", NotAKeyCombination(key).c_str());
     return 2;
   }
+  const std::string accelerator = GnomeAccelerator(*combination);
   if (!SchemaHere()) {
     std::fprintf(stderr,
                  "tarvolin: no GNOME keyboard settings here (%s); bind %s in the desktop's own "

@@ -7,10 +7,6 @@
 
 namespace tarvolin {
 
-// GNOME's name for a key combination such as "Ctrl+Alt+Space"
-// ("<Control><Alt>space"); empty when a part is not a key.
-std::string GnomeAccelerator(const std::string& key);
-
 // Binds `key` to `command` as GNOME's custom shortcut "Tarvolin", replacing
 // the one an earlier call made. 0 when done; otherwise says why on stderr.
 int BindGnomeKey(const std::string& key, const std::string& command);

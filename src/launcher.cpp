@@ -11,62 +11,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "core/command_line.h"
 #include "desktop_key.h"
 #include "instance/instance.h"
 
-#define TARVOLIN_STRING2(x) #x
-#define TARVOLIN_STRING(x) TARVOLIN_STRING2(x)
-
 namespace {
-
-constexpr char kUsage[] =
-    "Usage: tarvolin [--show | --toggle]\n"
-    "A one-line command bar in a corner of the screen.\n"
-    "\n"
-    "  --show      bring the running bar to the front (the default)\n"
-    "  --toggle    hide the running bar, or bring it to the front\n"
-    "  --bind-key[=KEY]  on GNOME, make KEY (Ctrl+Alt+Space) run tarvolin --toggle\n"
-    "  --unbind-key      take that shortcut back\n"
-    "  --help      show this text and exit\n"
-    "  --version   show the version and exit\n"
-    "\n"
-    "Without a running bar, each of these starts one. Qt's own options, such\n"
-    "as -platform or -display, are passed on.\n"
-    "Settings and quickcommands (tv.ini, files.cfg) live beside the program\n"
-    "when its folder is writable, else in $XDG_CONFIG_HOME/tarvolin.\n";
-
-// Qt's options that take the next argument as their value, and those that
-// stand alone.
-constexpr std::string_view kQtValueOptions[] = {"platform",
-                                                "platformpluginpath",
-                                                "platformtheme",
-                                                "plugin",
-                                                "qwindowgeometry",
-                                                "qwindowicon",
-                                                "qwindowtitle",
-                                                "display",
-                                                "geometry",
-                                                "title",
-                                                "name",
-                                                "style",
-                                                "stylesheet",
-                                                "session"};
-constexpr std::string_view kQtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
-
-template <std::size_t N>
-bool OneOf(std::string_view name, const std::string_view (&names)[N]) {
-  for (const std::string_view candidate : names) {
-    if (name == candidate) {
-      return true;
-    }
-  }
-  return false;
-}
 
 // This program's file; empty when it cannot be told.
 std::string SelfPath() {
@@ -90,11 +43,6 @@ std::string ToggleCommand() {
     path = quoted + "'";
   }
   return path + " --toggle";
-}
-
-int Refuse(const char* what, const char* argument) {
-  std::fprintf(stderr, "tarvolin: %s '%s'\nTry 'tarvolin --help'.\n", what, argument);
-  return 2;
 }
 
 // The bar beside this program (a program folder, or the build), else where
@@ -139,44 +87,29 @@ class FontConfigWarmUp {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  tarvolin::instance::Request request{"show", {}, {}};
-  std::vector<char*> passed = {argv[0]};
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    if (argument == "--help" || argument == "-h") {
-      std::fputs(kUsage, stdout);
+  const tarvolin::CommandLine command = tarvolin::ParseCommandLine(
+      std::vector<std::string>(argv + 1, argv + argc), tarvolin::Platform::kLinux);
+  switch (command.action) {
+    case tarvolin::CommandLine::Action::kHelp:
+      std::fputs(tarvolin::UsageText(tarvolin::Platform::kLinux).c_str(), stdout);
       return 0;
-    }
-    if (argument == "--version") {
-      std::printf("tarvolin %s\n", TARVOLIN_STRING(TARVOLIN_VERSION));
+    case tarvolin::CommandLine::Action::kVersion:
+      std::fputs(tarvolin::VersionText().c_str(), stdout);
       return 0;
-    }
-    if (argument == "--bind-key" || argument.starts_with("--bind-key=")) {
-      const std::string key(argument == "--bind-key" ? std::string_view("Ctrl+Alt+Space")
-                                                     : argument.substr(11));
-      return tarvolin::BindGnomeKey(key, ToggleCommand());
-    }
-    if (argument == "--unbind-key") {
+    case tarvolin::CommandLine::Action::kBindKey:
+      return tarvolin::BindGnomeKey(command.key, ToggleCommand());
+    case tarvolin::CommandLine::Action::kUnbindKey:
       return tarvolin::UnbindGnomeKey();
-    }
-    if (argument == "--show" || argument == "--toggle") {
-      request.verb = argument.substr(2);
-      continue;
-    }
-    if (argument.size() < 2 || argument[0] != '-') {
-      return Refuse("unexpected argument", argv[i]);
-    }
-    std::string_view name = argument.substr(argument[1] == '-' ? 2 : 1);
-    const bool withValue = name.find('=') != std::string_view::npos;
-    name = name.substr(0, name.find('='));
-    if (OneOf(name, kQtFlags) || (withValue && OneOf(name, kQtValueOptions))) {
-      passed.push_back(argv[i]);
-    } else if (OneOf(name, kQtValueOptions) && i + 1 < argc) {
-      passed.push_back(argv[i]);
-      passed.push_back(argv[++i]);
-    } else {
-      return Refuse("unknown option", argv[i]);
-    }
+    case tarvolin::CommandLine::Action::kRefuse:
+      std::fputs(command.error.c_str(), stderr);
+      return 2;
+    case tarvolin::CommandLine::Action::kRun:
+      break;
+  }
+  tarvolin::instance::Request request{command.request, {}, {}};
+  std::vector<char*> passed = {argv[0]};
+  for (const std::string& option : command.passed) {
+    passed.push_back(const_cast<char*>(option.c_str()));
   }
   // What the desktop gave for the window it expects goes to the bar that
   // shows one; a bar started here takes it from the environment itself.

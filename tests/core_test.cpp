@@ -12,9 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include "core/command_line.h"
 #include "core/geometry.h"
 #include "core/history.h"
 #include "core/interpreter.h"
+#include "core/key_names.h"
 #include "core/quickcommands.h"
 #include "core/settings.h"
 #include "support/temp_folder.h"
@@ -34,6 +36,61 @@ CommandHistory Recorded(const Strings& lines) {
     AddToHistory(history, line);
   }
   return history;
+}
+
+// One vocabulary for the hotkey on every system: what one accepts, all do,
+// and the desktops that bind it get the same key.
+TEST(KeyNames, OneVocabularyForEverySystemAndDesktop) {
+  const auto bound = [](const char* text) {
+    const auto combination = ParseKeyCombination(text);
+    return combination ? GnomeAccelerator(*combination) + " " + PortalTrigger(*combination)
+                       : std::string("refused");
+  };
+  EXPECT_EQ(bound("Ctrl+Alt+Space"), "<Control><Alt>space CTRL+ALT+space");
+  EXPECT_EQ(bound(" super + r"), "<Super>r LOGO+r");
+  EXPECT_EQ(bound("shift+win+F24"), "<Shift><Super>F24 SHIFT+LOGO+F24");
+  EXPECT_EQ(bound("Control+Esc"), "<Control>Escape CTRL+Escape");
+  EXPECT_EQ(bound("Alt+pagedown"), "<Alt>Page_Down ALT+Page_Down");
+  EXPECT_EQ(bound("META+Up"), "<Super>Up LOGO+Up");
+  EXPECT_EQ(bound(kDefaultHotkey), "<Control><Alt>space CTRL+ALT+space");
+  for (const char* wrong : {"", "Ctrl+Alt", "Ctrl+A+B", "A+Ctrl", "Hyper+X", "F0", "F25", "F07",
+                            "Ctrl++", "Ctrl+Alt+Spacebar"}) {
+    EXPECT_EQ(bound(wrong), "refused") << wrong;
+  }
+  EXPECT_EQ(NotAKeyCombination("Hyper+X"), "\"Hyper+X\" is not a key combination");
+}
+
+// One command line on both systems: the same words mean the same, and what
+// only Linux has is refused on Windows with a reason, not ignored.
+TEST(CommandLine, SameWordsOnBothSystems) {
+  using Action = CommandLine::Action;
+  for (const Platform platform : {Platform::kLinux, Platform::kWindows}) {
+    EXPECT_EQ(ParseCommandLine({}, platform).request, "show");
+    EXPECT_EQ(ParseCommandLine({"--toggle"}, platform).request, "toggle");
+    EXPECT_EQ(ParseCommandLine({"--toggle", "--show"}, platform).request, "show");
+    for (const char* help : {"--help", "-h", "/?"}) {
+      EXPECT_EQ(ParseCommandLine({"--toggle", help}, platform).action, Action::kHelp);
+    }
+    const CommandLine unknown = ParseCommandLine({"--frobnicate"}, platform);
+    EXPECT_EQ(unknown.action, Action::kRefuse);
+    EXPECT_EQ(unknown.error, "tarvolin: unknown option '--frobnicate'\nTry 'tarvolin --help'.\n");
+    EXPECT_EQ(ParseCommandLine({"stray"}, platform).action, Action::kRefuse);
+  }
+  const CommandLine bind = ParseCommandLine({"--bind-key=Super+R"}, Platform::kLinux);
+  EXPECT_EQ(bind.action, Action::kBindKey);
+  EXPECT_EQ(bind.key, "Super+R");
+  EXPECT_EQ(ParseCommandLine({"--bind-key"}, Platform::kLinux).key, kDefaultHotkey);
+  const CommandLine onWindows = ParseCommandLine({"--bind-key"}, Platform::kWindows);
+  EXPECT_EQ(onWindows.action, Action::kRefuse);
+  EXPECT_NE(onWindows.error.find("for Linux desktops"), std::string::npos);
+  // Qt's options go to Qt on Linux, with their values; Windows has no Qt.
+  EXPECT_EQ(
+      ParseCommandLine({"-platform", "offscreen", "--display=:3", "--toggle"}, Platform::kLinux)
+          .passed,
+      (Strings{"-platform", "offscreen", "--display=:3"}));
+  EXPECT_EQ(ParseCommandLine({"-platform", "offscreen"}, Platform::kWindows).action,
+            Action::kRefuse);
+  EXPECT_EQ(UsageText(Platform::kWindows).find("--bind-key"), std::string::npos);
 }
 
 // Browsing with the keys is gui_test's; here the list and the completion.

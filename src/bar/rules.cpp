@@ -1,5 +1,7 @@
 #include "bar/rules.h"
 
+#include "core/key_names.h"
+
 #include <chrono>
 #include <ctime>
 #include <memory>
@@ -607,12 +609,12 @@ void BarRules::OpenDocument(const std::string& name) {
   }
 }
 
-std::optional<std::string> BarRules::HotkeyName(const std::string& defaultName) const {
+std::optional<std::string> BarRules::HotkeyName() const {
   const std::string key = TrimSpaces(system_.profile.Read(kSettingsSection, "Hotkey", IniPath()));
   if (sys::LowerAscii(key) == "none") {
     return std::nullopt;
   }
-  return key.empty() ? defaultName : key;
+  return key.empty() ? std::string(kDefaultHotkey) : key;
 }
 
 void BarRules::HideWithoutTray() {

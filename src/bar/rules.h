@@ -103,9 +103,9 @@ class BarRules {
   // The help screen's buttons: "ReadMe.txt" or "Changelog.txt".
   void OpenDocument(const std::string& name);
 
-  // The key combination tv.ini's Hotkey names (the default when it names
+  // The key combination tv.ini's Hotkey names (Ctrl+Alt+Space when it names
   // none), or nothing for "none". The program never writes the key.
-  std::optional<std::string> HotkeyName(const std::string& defaultName) const;
+  std::optional<std::string> HotkeyName() const;
   // The hotkey could not be had: the box says why.
   void TellHotkeyFailed(const std::string& why);
   // The hotkey is the bar's: it brings the bar back.

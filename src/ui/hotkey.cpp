@@ -3,10 +3,9 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <iterator>
-#include <sstream>
+#include <utility>
 
 #if defined(TARVOLIN_HAVE_XCB)
 #include <xcb/xcb.h>
@@ -22,66 +21,31 @@ namespace {
 // Mod2 (Num Lock), Mod4 (Super).
 constexpr std::uint16_t kShift = 1, kLock = 2, kControl = 4, kAlt = 8, kNumLock = 16, kSuper = 64;
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-std::optional<std::uint32_t> Keysym(const std::string& name) {
-  if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0]))) {
-    return static_cast<std::uint32_t>(std::tolower(static_cast<unsigned char>(name[0])));
-  }
-  if (name.size() >= 2 && name[0] == 'f' &&
-      std::all_of(name.begin() + 1, name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    const int number = std::atoi(name.c_str() + 1);
-    if (number >= 1 && number <= 35) {
-      return 0xffbe + static_cast<std::uint32_t>(number - 1);
-    }
-  }
-  static const std::pair<const char*, std::uint32_t> kNamed[] = {
-      {"space", 0x20}, {"return", 0xff0d}, {"enter", 0xff0d},     {"escape", 0xff1b},
-      {"esc", 0xff1b}, {"tab", 0xff09},    {"backspace", 0xff08}, {"insert", 0xff63},
-      {"ins", 0xff63}, {"delete", 0xffff}, {"del", 0xffff},       {"home", 0xff50},
-      {"end", 0xff57}, {"pause", 0xff13},  {"print", 0xff61},     {"menu", 0xff67}};
-  for (const auto& [known, keysym] : kNamed) {
-    if (name == known) {
-      return keysym;
-    }
-  }
-  return std::nullopt;
-}
+// X11's keysyms, in the order of NamedKey after kNone.
+constexpr std::uint32_t kKeysyms[] = {0x20,   0xff0d, 0xff1b, 0xff09, 0xff08, 0xff63,
+                                      0xffff, 0xff50, 0xff57, 0xff55, 0xff56, 0xff52,
+                                      0xff54, 0xff51, 0xff53, 0xff13, 0xff61, 0xff67};
 
 }  // namespace
 
-std::optional<KeyCombination> ParseKeyCombination(const std::string& text) {
-  KeyCombination combination;
-  std::istringstream parts(Lower(text));
-  std::string part;
-  bool haveKey = false;
-  while (std::getline(parts, part, '+')) {
-    part.erase(0, part.find_first_not_of(' '));
-    part.erase(part.find_last_not_of(' ') + 1);
-    if (haveKey) {
-      return std::nullopt;  // the key comes last
-    }
-    if (part == "ctrl" || part == "control") {
-      combination.modifiers |= kControl;
-    } else if (part == "alt") {
-      combination.modifiers |= kAlt;
-    } else if (part == "shift") {
-      combination.modifiers |= kShift;
-    } else if (part == "super" || part == "meta" || part == "win") {
-      combination.modifiers |= kSuper;
-    } else if (const auto keysym = Keysym(part)) {
-      combination.keysym = *keysym;
-      haveKey = true;
-    } else {
-      return std::nullopt;
+std::optional<X11Combination> X11KeyCombination(const std::string& text) {
+  const auto parsed = ParseKeyCombination(text);
+  if (!parsed) {
+    return std::nullopt;
+  }
+  X11Combination combination;
+  for (const auto& [bit, mask] : {std::pair{kCtrlKey, kControl}, std::pair{kAltKey, kAlt},
+                                  std::pair{kShiftKey, kShift}, std::pair{kSuperKey, kSuper}}) {
+    if ((parsed->modifiers & bit) != 0) {
+      combination.modifiers |= mask;
     }
   }
-  if (!haveKey) {
-    return std::nullopt;
+  if (parsed->character != 0) {
+    combination.keysym = static_cast<unsigned char>(parsed->character);
+  } else if (parsed->function != 0) {
+    combination.keysym = 0xffbe + static_cast<std::uint32_t>(parsed->function - 1);
+  } else {
+    combination.keysym = kKeysyms[static_cast<int>(parsed->named) - 1];
   }
   return combination;
 }
@@ -134,9 +98,9 @@ void Ungrab(xcb_connection_t* c, std::uint8_t keycode, std::uint16_t modifiers) 
 }  // namespace
 
 std::unique_ptr<GlobalHotkey> GlobalHotkey::Grab(const std::string& text, std::string* error) {
-  const auto combination = ParseKeyCombination(text);
+  const auto combination = X11KeyCombination(text);
   if (!combination) {
-    *error = "\"" + text + "\" is not a key combination";
+    *error = NotAKeyCombination(text);
     return nullptr;
   }
   xcb_connection_t* c = Connection();
@@ -166,7 +130,7 @@ std::unique_ptr<GlobalHotkey> GlobalHotkey::Grab(const std::string& text, std::s
   }
   if (taken) {
     Ungrab(c, keycode, combination->modifiers);
-    *error = text + " is taken by another program";
+    *error = KeyTakenByAnother(text);
     return nullptr;
   }
   std::unique_ptr<GlobalHotkey> hotkey(new GlobalHotkey);

@@ -10,21 +10,16 @@
 #include <optional>
 #include <string>
 
+#include "core/key_names.h"
+
 namespace tarvolin::ui {
 
-// The combination when tv.ini names none. Ctrl+Alt+Space is free on the
-// common desktops (GNOME, KDE Plasma, Xfce, Cinnamon, MATE, LXQt, openbox),
-// where Super+R (Xfce's app finder), Alt+F2 and Alt+Space (run dialogs and
-// window menus) and Super+Space (input sources) are taken.
-inline constexpr char kDefaultHotkey[] = "Ctrl+Alt+Space";
-
-// X11 modifier masks and a keysym: "Ctrl+Alt+Space", "Super+R", "F12".
-// Names are matched without regard to case; Meta and Win stand for Super.
-struct KeyCombination {
+// X11 modifier masks and a keysym for a combination's name.
+struct X11Combination {
   std::uint16_t modifiers = 0;
   std::uint32_t keysym = 0;
 };
-std::optional<KeyCombination> ParseKeyCombination(const std::string& text);
+std::optional<X11Combination> X11KeyCombination(const std::string& text);
 
 class GlobalHotkey : public QObject, public QAbstractNativeEventFilter {
   Q_OBJECT

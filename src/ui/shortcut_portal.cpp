@@ -8,6 +8,7 @@
 #include <QDBusVariant>
 #include <utility>
 
+#include "core/key_names.h"
 #include "ui/portal_shortcut.h"
 
 namespace {
@@ -51,23 +52,8 @@ ShortcutPortal::ShortcutPortal(const std::string& key,
 }
 
 QString ShortcutPortal::Trigger(const std::string& key) {
-  QStringList parts;
-  for (const QString& part : QString::fromStdString(key).split(QLatin1Char('+'))) {
-    const QString lower = part.trimmed().toLower();
-    if (lower == QLatin1String("ctrl") || lower == QLatin1String("control")) {
-      parts << QStringLiteral("CTRL");
-    } else if (lower == QLatin1String("alt") || lower == QLatin1String("shift")) {
-      parts << lower.toUpper();
-    } else if (lower == QLatin1String("super") || lower == QLatin1String("win") ||
-               lower == QLatin1String("meta")) {
-      parts << QStringLiteral("LOGO");
-    } else if (lower.size() == 1 || lower == QLatin1String("space")) {
-      parts << lower;  // the key's own name: "space", "r"
-    } else {
-      parts << part.trimmed();  // "F12", "Return"
-    }
-  }
-  return parts.join(QLatin1Char('+'));
+  const auto combination = ParseKeyCombination(key);
+  return combination ? QString::fromStdString(PortalTrigger(*combination)) : QString();
 }
 
 PortalShortcuts ShortcutPortal::Shortcuts() const {

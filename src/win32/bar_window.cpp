@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/key_names.h"
 #include "sys/text.h"
 #include "win32/wide.h"
 
@@ -22,7 +23,6 @@ enum : UINT_PTR { kPlaceTimer = 1, kOnlineTimer = 2 };
 enum : UINT { kTrayMessage = WM_APP + 1, kDialogGone = WM_APP + 2, kActivateAgain = WM_APP + 3 };
 constexpr int kHotkeyId = 1;
 constexpr UINT kTrayId = 1;
-constexpr char kDefaultHotkey[] = "Ctrl+Alt+Space";
 
 bar::Key KeyOf(UINT key) {
   switch (key) {
@@ -86,60 +86,27 @@ int DpiOf(HWND window) {
 }  // namespace
 
 std::optional<Hotkey> ParseHotkey(const std::string& text) {
-  Hotkey hotkey;
-  std::vector<std::string> parts;
-  std::string part;
-  for (const char c : text + "+") {
-    if (c == '+') {
-      parts.push_back(part);
-      part.clear();
-    } else if (c != ' ') {
-      part += c;
-    }
-  }
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    const std::string name = sys::LowerAscii(parts[i]);
-    const bool last = i + 1 == parts.size();
-    if (name == "ctrl" || name == "control") {
-      hotkey.modifiers |= MOD_CONTROL;
-    } else if (name == "alt") {
-      hotkey.modifiers |= MOD_ALT;
-    } else if (name == "shift") {
-      hotkey.modifiers |= MOD_SHIFT;
-    } else if (name == "super" || name == "win" || name == "meta") {
-      hotkey.modifiers |= MOD_WIN;
-    } else if (!last || hotkey.key != 0 || name.empty()) {
-      return std::nullopt;
-    } else if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0]))) {
-      hotkey.key = static_cast<UINT>(std::toupper(static_cast<unsigned char>(name[0])));
-    } else if (name[0] == 'f' && name.size() <= 3 &&
-               name.find_first_not_of("0123456789", 1) == std::string::npos) {
-      const int number = std::atoi(name.c_str() + 1);
-      if (number < 1 || number > 24) {
-        return std::nullopt;
-      }
-      hotkey.key = static_cast<UINT>(VK_F1 + number - 1);
-    } else {
-      static const std::pair<const char*, UINT> kNamed[] = {
-          {"space", VK_SPACE},   {"return", VK_RETURN}, {"enter", VK_RETURN},
-          {"tab", VK_TAB},       {"escape", VK_ESCAPE}, {"insert", VK_INSERT},
-          {"delete", VK_DELETE}, {"home", VK_HOME},     {"end", VK_END},
-          {"pageup", VK_PRIOR},  {"prior", VK_PRIOR},   {"pagedown", VK_NEXT},
-          {"next", VK_NEXT},     {"up", VK_UP},         {"down", VK_DOWN},
-          {"left", VK_LEFT},     {"right", VK_RIGHT},   {"pause", VK_PAUSE},
-          {"print", VK_SNAPSHOT}};
-      for (const auto& [known, key] : kNamed) {
-        if (name == known) {
-          hotkey.key = key;
-        }
-      }
-      if (hotkey.key == 0) {
-        return std::nullopt;
-      }
-    }
-  }
-  if (hotkey.key == 0) {
+  // Virtual keys, in the order of NamedKey after kNone.
+  static constexpr UINT kKeys[] = {
+      VK_SPACE, VK_RETURN, VK_ESCAPE, VK_TAB,  VK_BACK, VK_INSERT, VK_DELETE, VK_HOME,     VK_END,
+      VK_PRIOR, VK_NEXT,   VK_UP,     VK_DOWN, VK_LEFT, VK_RIGHT,  VK_PAUSE,  VK_SNAPSHOT, VK_APPS};
+  const auto parsed = ParseKeyCombination(text);
+  if (!parsed) {
     return std::nullopt;
+  }
+  Hotkey hotkey;
+  for (const auto& [bit, mask] : {std::pair{kCtrlKey, MOD_CONTROL}, std::pair{kAltKey, MOD_ALT},
+                                  std::pair{kShiftKey, MOD_SHIFT}, std::pair{kSuperKey, MOD_WIN}}) {
+    if ((parsed->modifiers & bit) != 0) {
+      hotkey.modifiers |= mask;
+    }
+  }
+  if (parsed->character != 0) {
+    hotkey.key = static_cast<UINT>(std::toupper(static_cast<unsigned char>(parsed->character)));
+  } else if (parsed->function != 0) {
+    hotkey.key = static_cast<UINT>(VK_F1 + parsed->function - 1);
+  } else {
+    hotkey.key = kKeys[static_cast<int>(parsed->named) - 1];
   }
   return hotkey;
 }
@@ -199,19 +166,19 @@ void BarWindow::Start() {
 }
 
 void BarWindow::GrabHotkey() {
-  const auto name = rules_.HotkeyName(kDefaultHotkey);
+  const auto name = rules_.HotkeyName();
   if (!name) {
     return;
   }
   const auto hotkey = ParseHotkey(*name);
   std::string error;
   if (!hotkey) {
-    error = "\"" + *name + "\" is not a key combination";
+    error = NotAKeyCombination(*name);
   } else if (::RegisterHotKey(bar_, kHotkeyId, hotkey->modifiers | MOD_NOREPEAT, hotkey->key)) {
     hotkey_ = true;
     return;
   } else {
-    error = *name + " is taken by another program";
+    error = KeyTakenByAnother(*name);
   }
   std::fprintf(stderr, "tarvolin: no hotkey: %s\n", error.c_str());
   rules_.TellHotkeyFailed(error);

@@ -11,8 +11,9 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
-#include "core/version.h"
+#include "core/command_line.h"
 #include "online/winhttp_client.h"
 #include "sys/environment.h"
 #include "sys/windows/windows_applications.h"
@@ -23,14 +24,6 @@
 #include "win32/wide.h"
 
 namespace {
-
-constexpr char kUsage[] =
-    "Usage: tarvolin [--show | --toggle | --help | --version]\n"
-    "Starts the command bar, or brings the running one to the front.\n"
-    "  --show     bring the running bar to the front (the default)\n"
-    "  --toggle   hide the running bar when it is in front, else bring it back\n"
-    "  --help     show this text\n"
-    "  --version  show the program's version\n";
 
 // Text for the console the program was started from, if any.
 void Print(FILE* stream, const std::string& text) {
@@ -81,28 +74,27 @@ bool SendToRunningBar(const std::string& request) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   int argc = 0;
   LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-  std::string request = "show";
+  std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) {
-    const std::string argument = tarvolin::win32::Utf8(argv[i]);
-    if (argument == "--help" || argument == "-h" || argument == "/?") {
-      Print(stdout, kUsage);
-      return 0;
-    }
-    if (argument == "--version") {
-      const auto& version = tarvolin::kProgramVersion;
-      Print(stdout, "tarvolin " + std::to_string(version.Major) + "." +
-                        std::to_string(version.Minor) + "." + std::to_string(version.Revision) +
-                        "\n");
-      return 0;
-    }
-    if (argument == "--toggle" || argument == "--show") {
-      request = argument.substr(2);
-    } else {
-      Print(stderr, "tarvolin: unknown option " + argument + "\n" + kUsage);
-      return 2;
-    }
+    arguments.push_back(tarvolin::win32::Utf8(argv[i]));
   }
   ::LocalFree(argv);
+  const tarvolin::CommandLine command =
+      tarvolin::ParseCommandLine(arguments, tarvolin::Platform::kWindows);
+  switch (command.action) {
+    case tarvolin::CommandLine::Action::kHelp:
+      Print(stdout, tarvolin::UsageText(tarvolin::Platform::kWindows));
+      return 0;
+    case tarvolin::CommandLine::Action::kVersion:
+      Print(stdout, tarvolin::VersionText());
+      return 0;
+    case tarvolin::CommandLine::Action::kRun:
+      break;
+    default:
+      Print(stderr, command.error);
+      return 2;
+  }
+  const std::string& request = command.request;
 
   // One bar per user session: the mutex lives as long as this process.
   ::CreateMutexW(nullptr, FALSE, L"Local\\Tarvolin.CommandBar");
