@@ -55,6 +55,7 @@ App::App(bar::System system, ui::Prompter& prompter)
     rules_.OnKey(KeyOf(key, modifiers));
   });
   connect(&box, &QLineEdit::textChanged, this, [this] { rules_.OnEdit(); });
+  connect(&box, &ui::CommandBox::Clicked, this, [this] { rules_.OnBoxClicked(); });
   // Anything that can move the bar off its corner sets the timer going.
   connect(&bar_, &ui::CommandBar::Moved, this, &App::KeepPlacing);
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -70,7 +71,8 @@ App::App(bar::System system, ui::Prompter& prompter)
   trayWatch_.setInterval(1000);
   connect(&trayWatch_, &QTimer::timeout, this, [this] {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-      Restore();
+      trayWatch_.stop();
+      rules_.OnTrayGone();
     }
   });
 }
@@ -318,14 +320,14 @@ bool App::ToTray() {
         tray_.get(), &QSystemTrayIcon::activated, this,
         [this](QSystemTrayIcon::ActivationReason reason) {
           if (reason == QSystemTrayIcon::Trigger) {
-            Restore();
+            rules_.OnTrayIconClicked();
           }
         },
         Qt::QueuedConnection);
   }
   tray_->show();
   // Hidden, not closed: the timers keep running. Should the notification
-  // area go away, the icon goes with it and the bar comes back.
+  // area go away, the icon goes with it and the rules hear of it.
   bar_.hide();
   trayWatch_.start();
   return true;

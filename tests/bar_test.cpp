@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "bar/rules.h"
+#include "support/recording_shell.h"
+#include "support/recording_view.h"
 #include "support/temp_folder.h"
 #include "sys/environment.h"
 #include "sys/posix/ini_store.h"
@@ -25,35 +27,8 @@ namespace tarvolin::bar {
 namespace {
 
 using Strings = std::vector<std::string>;
-// What a shell was asked to open or start, and the folder it starts in.
-using Calls = std::vector<std::pair<std::string, std::string>>;
-
-struct RecordingShell : sys::Shell {
-  std::string Open(const std::string& target, const std::string& folder) override {
-    calls.emplace_back(target, folder);
-    return failure;
-  }
-  std::string Start(const std::string& program, const std::vector<std::string>& arguments,
-                    const std::string& folder) override {
-    std::string line = program;
-    for (const std::string& argument : arguments) {
-      line += "|" + argument;
-    }
-    calls.emplace_back(line, folder);
-    return failure;
-  }
-  std::string StartInTerminal(const std::string& program, const std::vector<std::string>& arguments,
-                              const std::string& folder) override {
-    Start("terminal " + program, arguments, folder);
-    return failure;
-  }
-  std::vector<std::string> FailedOpenings() override { return std::exchange(failed, {}); }
-  bool Watching() const override { return watching; }
-  Calls calls;
-  std::string failure;
-  std::vector<std::string> failed;
-  bool watching = false;
-};
+using testing::Calls;
+using testing::RecordingShell;
 
 // Applications by name (letters A to Z folded); what was launched, where,
 // and whether in a terminal.
@@ -70,112 +45,7 @@ struct FakeApplications : sys::Applications {
   Calls launched;
 };
 
-// A text box as the toolkits have it (positions in UTF-16 units), a bar
-// window, and a log of everything else the rules ask for.
-class FakeView : public View {
- public:
-  BarRules* rules = nullptr;
-  std::string text;
-  int selectionStart = 0;
-  int selectionLength = 0;
-  int caret = 0;
-  Point place{-1, -1};
-  bool shown = false;
-  bool inFront = false;
-  bool hasTray = true;
-  Strings log;
-  // Answers for message boxes and the file dialog, in order; "" once
-  // none is left.
-  std::deque<std::string> answers;
-  Strings asked;
-
-  // What the user types: the text changes, and the rules hear of it.
-  void Type(const std::string& typed, int caretAt = -1) {
-    text = typed;
-    selectionLength = 0;
-    caret = caretAt < 0 ? Units(typed) : caretAt;
-    rules->OnEdit();
-  }
-  std::string Selected() const {
-    // Enough for the texts these tests select: ASCII, or all of it.
-    return selectionLength == Units(text) ? text
-                                          : text.substr(static_cast<std::size_t>(selectionStart),
-                                                        static_cast<std::size_t>(selectionLength));
-  }
-  static int Units(const std::string& s) {
-    int units = 0;
-    for (const char c : s) {
-      const auto byte = static_cast<unsigned char>(c);
-      units += (byte & 0xC0) == 0x80 ? 0 : byte >= 0xF0 ? 2 : 1;
-    }
-    return units;
-  }
-  Strings Log() { return std::exchange(log, {}); }
-
-  std::string Text() const override { return text; }
-  void SetText(const std::string& replaced) override {
-    if (replaced != text) {
-      Type(replaced);
-    }
-  }
-  int SelectionLength() const override { return selectionLength; }
-  void Select(int start, int length) override {
-    selectionStart = start;
-    selectionLength = length;
-  }
-  int Caret() const override { return caret; }
-  void SetCaret(int position) override {
-    caret = position;
-    selectionLength = 0;
-  }
-  void FocusBox() override {}
-  Metrics Measure() const override { return {{250, 19}, {1024, 768}, 15.0f}; }
-  void MoveBar(Point to) override { place = to; }
-  void ShowBar(bool activate) override {
-    shown = true;
-    log.push_back(activate ? "show in front" : "show");
-  }
-  bool BarInFront() const override { return shown && inFront; }
-  bool ToTray() override {
-    if (hasTray) {
-      shown = false;
-      log.push_back("to tray");
-    }
-    return hasTray;
-  }
-  void HideBar() override {
-    shown = false;
-    log.push_back("hide");
-  }
-  void Restore() override {
-    shown = true;
-    log.push_back("restore");
-  }
-  void RollOut(Dialog dialog, int corner) override {
-    static const char* const kNames[] = {"help", "editor", "options", "hidden"};
-    log.push_back(std::string("roll out ") + kNames[static_cast<int>(dialog)] + " " +
-                  std::to_string(corner));
-  }
-  void ReturnFocusToBar() override { log.push_back("focus to bar"); }
-  void KeepTicking() override {}
-  void EndProcess() override { log.push_back("end"); }
-  std::string Answer(Owner owner, const std::string& question) {
-    std::string answer;
-    if (!answers.empty()) {
-      answer = answers.front();
-      answers.pop_front();
-    }
-    asked.push_back((owner ? "dialog: " : "bar: ") + question + " -> " + answer);
-    return answer;
-  }
-  void Inform(Owner owner, const std::string& message) override { Answer(owner, message); }
-  bool AskYesNo(Owner owner, const std::string& question) override {
-    return Answer(owner, question) == "yes";
-  }
-  std::string OpenFile(Owner owner, const std::string& start) override {
-    return Answer(owner, "open file at " + start);
-  }
-};
+using FakeView = testing::RecordingView;
 
 class BarTest : public ::testing::Test {
  protected:
@@ -440,10 +310,16 @@ TEST_F(BarTest, TheEditorTakesTheBarTextAsksInRowOrderAndSavesWhenItCloses) {
   EXPECT_EQ(view_.text, "");
   EXPECT_TRUE(rules_->IsOpen(Dialog::kEditor));
 
-  // Browse: a drive path; cancelled, the last choice again.
+  // Browse: a drive path; cancelled, the last choice again. The name box
+  // comes next, its text selected.
   view_.answers = {temp_ / "c/Games/run.exe", ""};
-  EXPECT_EQ(editor.Browse(), "C:\\Games\\run.exe");
-  EXPECT_EQ(editor.Browse(), "C:\\Games\\run.exe");
+  editor.targetBox = "typed";
+  editor.Browse();
+  EXPECT_EQ(editor.targetBox, "C:\\Games\\run.exe");
+  editor.targetBox = "typed";
+  editor.Browse();
+  EXPECT_EQ(editor.targetBox, "C:\\Games\\run.exe");
+  EXPECT_EQ(editor.TakeFocus(), EditorModel::Focus::kNameBoxSelected);
   Asked();
   view_.answers = {"no", "yes", "", "", "no"};
   EXPECT_TRUE(editor.Add("www.x.org", "play"));

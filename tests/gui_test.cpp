@@ -22,6 +22,7 @@
 #include <xcb/xcb.h>
 
 #include "app.h"
+#include "support/recording_shell.h"
 #include "support/temp_folder.h"
 #include "sys/environment.h"
 #include "sys/posix/ini_store.h"
@@ -31,31 +32,8 @@
 namespace tarvolin {
 namespace {
 
-// What a shell was asked to open or start, and the folder it starts in.
-using Calls = std::vector<std::pair<std::string, std::string>>;
-
-// A shell that records each call and answers with `failure` (empty: it
-// started); `failed` are openings that failed later.
-struct RecordingShell : sys::Shell {
-  std::string Open(const std::string& target, const std::string& folder) override {
-    calls.emplace_back(target, folder);
-    return failure;
-  }
-  std::string Start(const std::string& program, const std::vector<std::string>&,
-                    const std::string& folder) override {
-    calls.emplace_back(program, folder);
-    return failure;
-  }
-  std::string StartInTerminal(const std::string& program, const std::vector<std::string>&,
-                              const std::string& folder) override {
-    calls.emplace_back("terminal " + program, folder);
-    return failure;
-  }
-  std::vector<std::string> FailedOpenings() override { return std::exchange(failed, {}); }
-  Calls calls;
-  std::string failure;
-  std::vector<std::string> failed;
-};
+using testing::Calls;
+using testing::RecordingShell;
 
 class GuiTest : public ::testing::Test {
  protected:

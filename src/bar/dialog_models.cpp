@@ -11,20 +11,33 @@ namespace tarvolin::bar {
 EditorModel::EditorModel(QuickcommandTable& table, sys::FileSystem& files, Prompts& prompts,
                          const std::string& barText, std::string startFolder,
                          sys::Applications* applications)
-    : table_(table),
+    : targetBox(barText == kUnknownCommandText ? std::string() : barText),
+      table_(table),
       files_(files),
       applications_(applications),
       prompts_(prompts),
-      firstTarget_(barText == kUnknownCommandText ? std::string() : barText),
+      firstTarget_(targetBox),
       startFolder_(std::move(startFolder)),
       rows_(table.size()) {}
 
-bool EditorModel::Add(const std::string& target, const std::string& name) {
+bool EditorModel::Add() {
   const EditorPrompts prompts{
       [this](const std::string& text) { prompts_.Inform(Dialog::kEditor, text); },
       [this](const std::string& text) { return prompts_.AskYesNo(Dialog::kEditor, text); }};
   TakeBefore();
-  return AddQuickcommand(table_, rows_, target, name, files_, prompts, applications_);
+  if (!AddQuickcommand(table_, rows_, targetBox, nameBox, files_, prompts, applications_)) {
+    return false;
+  }
+  targetBox.clear();
+  nameBox.clear();
+  return true;
+}
+
+void EditorModel::ShowRow(std::size_t k) {
+  if (k < Rows()) {
+    targetBox = table_[k].Target;
+    nameBox = table_[k].Name;
+  }
 }
 
 void EditorModel::TakeBefore() {
@@ -80,16 +93,22 @@ void EditorModel::Remove(std::size_t k) {
   TakeBefore();
   RemoveQuickcommand(table_, k);
   --rows_;
+  targetBox.clear();
+  nameBox.clear();
+  focus_ = Focus::kTargetBox;
 }
 
-std::string EditorModel::Browse() {
+void EditorModel::Browse() {
   const std::string chosen = prompts_.OpenFile(
       Dialog::kEditor, chosenFile_.empty() ? startFolder_ : files_.NativePath(chosenFile_));
   // The file dialog speaks the system's paths; the table holds drive paths.
   if (!chosen.empty()) {
     chosenFile_ = files_.DrivePathOf(chosen);
   }
-  return chosenFile_;
+  if (!chosenFile_.empty()) {
+    targetBox = chosenFile_;
+  }
+  focus_ = Focus::kNameBoxSelected;
 }
 
 OptionsModel::OptionsModel(SettingsState& settings, std::function<void(int corner)> moveBar,

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "bar/view.h"
 #include "core/quickcommands.h"
@@ -19,7 +20,10 @@ namespace tarvolin::bar {
 
 // The quickcommand editor: two lists (row k of both is entry k of the
 // table), a target box and a name box. Every change goes to the table at
-// once; the rules save it when the editor closes.
+// once; the rules save it when the editor closes. The model holds what the
+// boxes show: a front end puts what the user types into `targetBox` and
+// `nameBox`, and shows them again, with the focus TakeFocus() says, after
+// each action.
 class EditorModel {
  public:
   // The target box starts with the bar's text unless that is the status of
@@ -38,17 +42,28 @@ class EditorModel {
   std::size_t Rows() const { return std::min(rows_, table_.size()); }
   const QuickcommandEntry& Row(std::size_t k) const { return table_[k]; }
 
-  // Adds the typed pair, asking about every entry that holds its name or
-  // target. True when the editor empties its boxes.
-  bool Add(const std::string& target, const std::string& name);
-  // Removes row k; the editor then empties its boxes, the target box taking
-  // the focus.
+  std::string targetBox;
+  std::string nameBox;
+  enum class Focus { kKeep, kTargetBox, kNameBoxSelected };
+  // Where the focus goes after the last action; kKeep once taken.
+  Focus TakeFocus() { return std::exchange(focus_, Focus::kKeep); }
+
+  // Adds the boxes' pair, asking about every entry that holds its name or
+  // target. True when done: the boxes are emptied.
+  bool Add();
+  bool Add(std::string target, std::string name) {
+    targetBox = std::move(target);
+    nameBox = std::move(name);
+    return Add();
+  }
+  // Removes row k; the boxes are emptied, the target box taking the focus.
   void Remove(std::size_t k);
-  // The file dialog, starting at the file chosen last: what goes into the
-  // target box (the last choice again when cancelled), as a drive path;
-  // empty when nothing was ever chosen. The name box then takes the focus
-  // with its text selected.
-  std::string Browse();
+  // The file dialog, starting at the file chosen last: its choice goes into
+  // the target box as a drive path (cancelled, the last choice again, if
+  // any). The name box then takes the focus with its text selected.
+  void Browse();
+  // A row picked in either list: the boxes show its entry.
+  void ShowRow(std::size_t k);
 
   // The entries as the editor opened on them, taken at the first change;
   // nothing while nothing was changed.
@@ -67,6 +82,7 @@ class EditorModel {
   std::string startFolder_;
   std::size_t rows_;
   std::string chosenFile_;
+  Focus focus_ = Focus::kKeep;
   // Packed, each text after its length: a large table's copy costs about
   // the file's size, not the twice that separate strings take.
   std::optional<std::string> before_;

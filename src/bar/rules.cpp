@@ -338,7 +338,8 @@ void BarRules::OnKey(Key key) {
       Submit(key == Key::kShiftEnter);
       break;
     case Key::kEscape:
-      if (!view_.ToTray()) {
+      inTray_ = view_.ToTray();
+      if (!inTray_) {
         HideWithoutTray();
       }
       break;
@@ -593,11 +594,28 @@ void BarRules::OnDialogClosed(Dialog dialog) {
 
 void BarRules::Summon(bool toggle) {
   if (toggle && view_.BarInFront()) {
-    if (!view_.ToTray()) {
+    inTray_ = view_.ToTray();
+    if (!inTray_) {
       view_.HideBar();
     }
   } else {
+    inTray_ = false;
     view_.Restore();
+  }
+}
+
+void BarRules::OnBoxClicked() {
+  SelectAll();
+}
+
+void BarRules::OnTrayIconClicked() {
+  inTray_ = false;
+  view_.Restore();
+}
+
+void BarRules::OnTrayGone() {
+  if (inTray_) {
+    OnTrayIconClicked();
   }
 }
 

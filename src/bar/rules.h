@@ -97,6 +97,14 @@ class BarRules {
   void OnActivated();
   // The user closed a dialog.
   void OnDialogClosed(Dialog dialog);
+  // A click in the box, once the box has placed its caret: the whole line is
+  // selected, so that typing replaces it.
+  void OnBoxClicked();
+  // A click on the icon in the notification area.
+  void OnTrayIconClicked();
+  // The notification area went away (or started afresh, which drops every
+  // icon): a bar hidden behind its icon comes back, never lost.
+  void OnTrayGone();
   // A second start or the hotkey: the bar comes to the front; with
   // `toggle`, a bar in front goes away instead.
   void Summon(bool toggle);
@@ -196,6 +204,8 @@ class BarRules {
   std::string statusMessage_;
   // The hotkey the bar holds, empty without one.
   std::string hotkey_;
+  // The bar is hidden behind its icon in the notification area.
+  bool inTray_ = false;
   bool toldHowBack_ = false;
   bool toldWhyStaying_ = false;
   double lastEditTime_ = 0;

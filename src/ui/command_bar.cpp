@@ -53,7 +53,7 @@ void CommandBox::keyPressEvent(QKeyEvent* event) {
 void CommandBox::mouseReleaseEvent(QMouseEvent* event) {
   QLineEdit::mouseReleaseEvent(event);
   if (event->button() == Qt::LeftButton) {
-    selectAll();
+    emit Clicked();
   }
 }
 

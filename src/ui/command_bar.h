@@ -9,7 +9,7 @@
 namespace tarvolin::ui {
 
 // The bar's box: every key that goes down passes KeyDown first and is then
-// handled as usual; a click selects the whole text. After ten seconds
+// handled as usual; a click is told once the box has handled it. After ten seconds
 // without a key the caret stops blinking and stays shown, as desktop
 // toolkits do, so an idle bar wakes nobody up; a key or the focus starts it
 // again.
@@ -20,6 +20,8 @@ class CommandBox : public QLineEdit {
 
  signals:
   void KeyDown(int key, Qt::KeyboardModifiers modifiers);
+  // A left click, once the box has placed its caret.
+  void Clicked();
 
  protected:
   // Tab stays in the box: it completes the word under the caret.

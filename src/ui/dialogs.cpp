@@ -192,7 +192,7 @@ QuickcommandEditor::QuickcommandEditor(bar::EditorModel& editor)
       model_(editor),
       targets_(Sized(ListOf(&model_, 0), 160, 160)),
       names_(Sized(ListOf(&model_, 1), 81, 160)),
-      targetBox_(Sized(new QLineEdit(FromUtf8(editor.FirstTarget())), 169, 19)),
+      targetBox_(Sized(new QLineEdit(FromUtf8(editor.targetBox)), 169, 19)),
       nameBox_(Sized(new QLineEdit, 169, 19)) {
   // Row k of both lists is entry k: they share one model and one selection.
   for (QTableView* list : {targets_, names_}) {
@@ -210,6 +210,10 @@ QuickcommandEditor::QuickcommandEditor(bar::EditorModel& editor)
     connect(box, &QLineEdit::returnPressed, this, &QuickcommandEditor::Add);
     box->installEventFilter(this);
   }
+  connect(targetBox_, &QLineEdit::textChanged, this,
+          [this](const QString& text) { editor_.targetBox = ToUtf8(text); });
+  connect(nameBox_, &QLineEdit::textChanged, this,
+          [this](const QString& text) { editor_.nameBox = ToUtf8(text); });
   auto* remove = Button(QStringLiteral("Remove"), 73, 17);
   auto* browse = Button(QStringLiteral("Browse"), 57, 19);
   auto* add = Button(QStringLiteral("Add"), 57, 19);
@@ -255,41 +259,46 @@ bool QuickcommandEditor::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void QuickcommandEditor::ShowRow(const QModelIndex& index) {
-  if (!index.isValid()) {
-    return;
+  if (index.isValid()) {
+    editor_.ShowRow(static_cast<std::size_t>(index.row()));
+    ShowBoxes();
   }
-  targetBox_->setText(model_.index(index.row(), 0).data().toString());
-  nameBox_->setText(model_.index(index.row(), 1).data().toString());
+}
+
+void QuickcommandEditor::ShowBoxes() {
+  targetBox_->setText(FromUtf8(editor_.targetBox));
+  nameBox_->setText(FromUtf8(editor_.nameBox));
+  switch (editor_.TakeFocus()) {
+    case bar::EditorModel::Focus::kKeep:
+      break;
+    case bar::EditorModel::Focus::kTargetBox:
+      targetBox_->setFocus();
+      break;
+    case bar::EditorModel::Focus::kNameBoxSelected:
+      nameBox_->setFocus();
+      nameBox_->selectAll();
+      break;
+  }
 }
 
 void QuickcommandEditor::Add() {
-  const bool empty = editor_.Add(ToUtf8(targetBox_->text()), ToUtf8(nameBox_->text()));
+  editor_.Add();
   model_.Reset();
-  if (empty) {
-    targetBox_->clear();
-    nameBox_->clear();
-  }
+  ShowBoxes();
 }
 
 void QuickcommandEditor::Remove() {
   const QModelIndexList selected = targets_->selectionModel()->selectedRows();
-  if (selected.isEmpty()) {
-    return;
+  if (!selected.isEmpty()) {
+    editor_.Remove(static_cast<std::size_t>(selected.front().row()));
+    model_.Reset();
+    ShowBoxes();
   }
-  editor_.Remove(static_cast<std::size_t>(selected.front().row()));
-  model_.Reset();
-  targetBox_->clear();
-  nameBox_->clear();
-  targetBox_->setFocus();
 }
 
 void QuickcommandEditor::Browse() {
-  const std::string chosen = editor_.Browse();
-  if (!chosen.empty()) {
-    targetBox_->setText(FromUtf8(chosen));
-  }
-  nameBox_->setFocus();
-  nameBox_->selectAll();
+  editor_.Browse();
+  ShowBoxes();
 }
 
 // --- Options ---

@@ -71,6 +71,8 @@ class QuickcommandEditor : public ToolWindow {
   void Remove();
   void Browse();
   void ShowRow(const QModelIndex& index);
+  // The boxes, and the focus, as the model holds them after an action.
+  void ShowBoxes();
 
   bar::EditorModel& editor_;
   QuickcommandModel model_;

@@ -276,10 +276,15 @@ LRESULT BarWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case kTrayMessage:
       if (LOWORD(lParam) == WM_LBUTTONUP) {
-        Restore();
+        rules_.OnTrayIconClicked();
       }
       return 0;
     case kDialogGone: {
+      // Any process of the session can post this: only a dialog's number
+      // is taken.
+      if (wParam >= std::size(dialogs_)) {
+        return 0;
+      }
       auto& dialog = dialogs_[wParam];
       if (dialog && dialog->Window() == nullptr) {
         dialog.reset();
@@ -299,11 +304,11 @@ LRESULT BarWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // Only the program's own commands end it.
       return 0;
     default:
-      // The notification area came back (Explorer restarted): the icon of
-      // a bar hidden in it is put back.
+      // The notification area started afresh (Explorer restarted): every
+      // icon in it is gone.
       if (message == taskbarCreated_ && inTray_) {
         inTray_ = false;
-        ShowTrayIcon();
+        rules_.OnTrayGone();
       }
       break;
   }
@@ -329,9 +334,8 @@ LRESULT CALLBACK BarWindow::BoxProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_GETDLGCODE:
       return DLGC_WANTALLKEYS | ::DefSubclassProc(window, message, wParam, lParam);
     case WM_LBUTTONUP: {
-      // A click selects the whole text.
       const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
-      ::SendMessageW(window, EM_SETSEL, 0, -1);
+      bar->rules_.OnBoxClicked();
       return result;
     }
     default:

@@ -42,6 +42,15 @@ class BarWindow : public bar::View {
   // dialog's.
   bool DialogMessage(MSG& message);
 
+  bar::BarRules& Rules() { return rules_; }
+  HWND BarHandle() const { return bar_; }
+  HWND BoxHandle() const { return box_; }
+  // The dialog's window while it is open, else null.
+  HWND DialogHandle(Dialog dialog) const {
+    const auto& slot = dialogs_[static_cast<int>(dialog)];
+    return slot ? slot->Window() : nullptr;
+  }
+
  private:
   static LRESULT CALLBACK BarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK BoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,

@@ -158,7 +158,7 @@ class QuickcommandEditor : public ToolDialog {
     // Made in the order the Tab key goes: a typed path in the bar is the
     // target already, so the name comes first.
     const auto box = [this](int id) {
-      return Control(L"EDIT", id == kTargetBox ? Wide(editor_.FirstTarget()) : L"", kBox, 0,
+      return Control(L"EDIT", id == kTargetBox ? Wide(editor_.targetBox) : L"", kBox, 0,
                      id == kTargetBox ? 3120 : 3480, 2535, 285, id, WS_EX_CLIENTEDGE);
     };
     const DWORD list = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_NOTIFY |
@@ -180,7 +180,11 @@ class QuickcommandEditor : public ToolDialog {
   }
   HWND FirstFocus() override { return first_; }
 
-  void OnCommand(int id, int code, HWND) override {
+  void OnCommand(int id, int code, HWND control) override {
+    if (code == EN_CHANGE && (control == targetBox_ || control == nameBox_)) {
+      (control == targetBox_ ? editor_.targetBox : editor_.nameBox) = TextOf(control);
+      return;
+    }
     const HWND focus = ::GetFocus();
     const bool inBox = focus == targetBox_ || focus == nameBox_;
     if ((id == IDOK && inBox) || (id == kAdd && code == BN_CLICKED)) {
@@ -195,10 +199,9 @@ class QuickcommandEditor : public ToolDialog {
       // Row k of both lists is entry k: a click selects it in both.
       const LRESULT row = ::SendMessageW(id == kTargets ? targets_ : names_, LB_GETCURSEL, 0, 0);
       ::SendMessageW(id == kTargets ? names_ : targets_, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
-      if (row >= 0 && static_cast<std::size_t>(row) < editor_.Rows()) {
-        const QuickcommandEntry& entry = editor_.Row(static_cast<std::size_t>(row));
-        ::SetWindowTextW(targetBox_, Wide(entry.Target).c_str());
-        ::SetWindowTextW(nameBox_, Wide(entry.Name).c_str());
+      if (row >= 0) {
+        editor_.ShowRow(static_cast<std::size_t>(row));
+        ShowBoxes();
       }
     }
   }
@@ -265,34 +268,45 @@ class QuickcommandEditor : public ToolDialog {
     }
   }
 
-  void Add() {
-    const bool empty = editor_.Add(TextOf(targetBox_), TextOf(nameBox_));
-    ShowRows();
-    if (empty) {
-      ::SetWindowTextW(targetBox_, L"");
-      ::SetWindowTextW(nameBox_, L"");
+  // The boxes, and the focus, as the model holds them after an action.
+  void ShowBoxes() {
+    for (const auto& [box, text] :
+         {std::pair{targetBox_, &editor_.targetBox}, std::pair{nameBox_, &editor_.nameBox}}) {
+      if (TextOf(box) != *text) {
+        ::SetWindowTextW(box, Wide(*text).c_str());
+      }
     }
+    switch (editor_.TakeFocus()) {
+      case bar::EditorModel::Focus::kKeep:
+        break;
+      case bar::EditorModel::Focus::kTargetBox:
+        ::SetFocus(targetBox_);
+        break;
+      case bar::EditorModel::Focus::kNameBoxSelected:
+        ::SetFocus(nameBox_);
+        ::SendMessageW(nameBox_, EM_SETSEL, 0, -1);
+        break;
+    }
+  }
+
+  void Add() {
+    editor_.Add();
+    ShowRows();
+    ShowBoxes();
   }
 
   void Remove() {
     const LRESULT row = ::SendMessageW(targets_, LB_GETCURSEL, 0, 0);
-    if (row < 0) {
-      return;
+    if (row >= 0) {
+      editor_.Remove(static_cast<std::size_t>(row));
+      ShowRows();
+      ShowBoxes();
     }
-    editor_.Remove(static_cast<std::size_t>(row));
-    ShowRows();
-    ::SetWindowTextW(targetBox_, L"");
-    ::SetWindowTextW(nameBox_, L"");
-    ::SetFocus(targetBox_);
   }
 
   void Browse() {
-    const std::string chosen = editor_.Browse();
-    if (!chosen.empty()) {
-      ::SetWindowTextW(targetBox_, Wide(chosen).c_str());
-    }
-    ::SetFocus(nameBox_);
-    ::SendMessageW(nameBox_, EM_SETSEL, 0, -1);
+    editor_.Browse();
+    ShowBoxes();
   }
 
   bar::EditorModel& editor_;
