@@ -27,12 +27,21 @@ else()
                    ${PROJECT_VERSION} ${TARVOLIN_GOOGLETEST_SOURCE})
   # One Wine prefix for the whole suite, and its cross build takes both
   # cores while it compiles.
-  set_tests_properties(windows_suite PROPERTIES LABELS windows TIMEOUT 900 PROCESSORS 2)
+  # It also builds what the tests below run: asking for one of them (ctest
+  # -L conformance) runs it first.
+  set_tests_properties(windows_suite PROPERTIES LABELS windows TIMEOUT 900 PROCESSORS 2
+                       FIXTURES_SETUP windows_build)
   # The program itself under Wine on a display of its own, once the suite
   # has built it.
   add_test(NAME windows_e2e
            COMMAND ${PROJECT_SOURCE_DIR}/tests/display --tray
                    ${PROJECT_SOURCE_DIR}/tests/windows/e2e.sh ${CMAKE_BINARY_DIR}/windows/bin)
   set_tests_properties(windows_e2e PROPERTIES LABELS "windows;e2e" TIMEOUT 300
-                       DEPENDS windows_suite)
+                       FIXTURES_REQUIRED windows_build)
+  # The conformance scenarios against the Win32 bar, built by the suite.
+  add_test(NAME conformance_win32
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/display --tray
+                   ${PROJECT_SOURCE_DIR}/tests/windows/conformance.sh ${CMAKE_BINARY_DIR}/windows/bin)
+  set_tests_properties(conformance_win32 PROPERTIES LABELS "windows;conformance" TIMEOUT 300
+                       FIXTURES_REQUIRED windows_build)
 endif()

@@ -1,6 +1,6 @@
-// The bar: a one-line command bar in a corner of the screen. On Windows it
-// is the program; elsewhere it is a library that the launcher (`tarvolin`)
-// loads and runs when no bar is resident. Between the launcher's check and
+// The bar on Linux: a one-line command bar in a corner of the screen, a
+// library that the launcher (`tarvolin`) loads and runs when no bar is
+// resident (the Windows program is src/win32/). Between the launcher's check and
 // the lock taken here another start may have won: then this one only asks
 // that bar to come to the front.
 
@@ -25,11 +25,6 @@
 #include "ui/program_icon.h"
 #include "ui/prompter.h"
 
-#ifdef _WIN32
-#include "sys/windows/windows_filesystem.h"
-#include "sys/windows/windows_profile.h"
-#include "sys/windows/windows_shell.h"
-#else
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -38,11 +33,9 @@
 #include "sys/posix/ini_store.h"
 #include "sys/posix/posix_filesystem.h"
 #include "sys/posix/posix_shell.h"
-#endif
 
 namespace {
 
-#ifndef _WIN32
 // The desktop's applications from the GIO module beside the bar, loaded at
 // the first question: GIO and the libraries it brings cost start-up time
 // that most lines never need.
@@ -81,7 +74,6 @@ class ApplicationsModule final : public tarvolin::sys::Applications {
   bool tried_ = false;
   std::unique_ptr<tarvolin::sys::Applications> loaded_;
 };
-#endif
 
 // ReadMe.txt and Changelog.txt: beside the bar, or where the package puts
 // them (<prefix>/share/tarvolin beside <prefix>/lib/tarvolin).
@@ -94,16 +86,14 @@ std::string DocumentFolder(const std::string& barFolder) {
   return (fs::path(barFolder) / "../../share/tarvolin").lexically_normal().string();
 }
 
-// The folder of the bar's own file, where its HTTP module lies: on Windows
-// the program's, elsewhere the library's, which the launcher loaded from its
-// own folder (the program folder, for tv.ini) or from <prefix>/lib/tarvolin.
+// The folder of the bar's own library, where its modules lie: the launcher
+// loaded it from its own folder (the program folder, for tv.ini) or from
+// <prefix>/lib/tarvolin.
 std::string BarFolder(const std::string& programFolder) {
-#ifndef _WIN32
   Dl_info info{};
   if (::dladdr(reinterpret_cast<void*>(&BarFolder), &info) != 0 && info.dli_fname != nullptr) {
     return std::filesystem::path(info.dli_fname).parent_path().string();
   }
-#endif
   return programFolder;
 }
 
@@ -115,7 +105,6 @@ std::string BarFolder(const std::string& programFolder) {
 // the bar starts inherit.
 std::vector<char*> WithPlatform(int argc, char* argv[]) {
   std::vector<char*> arguments(argv, argv + argc);
-#ifndef _WIN32
   static char option[] = "-platform";
   // And where that X server turns the bar away, Wayland after all.
   static char xcb[] = "xcb;wayland";
@@ -128,7 +117,6 @@ std::vector<char*> WithPlatform(int argc, char* argv[]) {
       (chosen == nullptr || *chosen == '\0') && display != nullptr && *display != '\0') {
     arguments.insert(arguments.begin() + (argc > 0 ? 1 : 0), {option, xcb});
   }
-#endif
   arguments.push_back(nullptr);
   return arguments;
 }
@@ -141,7 +129,6 @@ std::vector<char*> WithPlatform(int argc, char* argv[]) {
 class LeanWayland {
  public:
   LeanWayland() {
-#ifndef _WIN32
     const char* display = std::getenv("WAYLAND_DISPLAY");
     if (display != nullptr && *display != '\0' &&
         std::getenv("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION") == nullptr) {
@@ -149,17 +136,14 @@ class LeanWayland {
       QLoggingCategory::setFilterRules(QStringLiteral("qt.qpa.wayland.warning=false"));
       set_ = true;
     }
-#endif
   }
   // The bar's window is made.
   void Done() {
-#ifndef _WIN32
     if (set_) {
       ::unsetenv("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION");
       QLoggingCategory::setFilterRules(QString());
       set_ = false;
     }
-#endif
   }
 
  private:
@@ -167,7 +151,6 @@ class LeanWayland {
 };
 
 int RunBar(int argc, char* argv[]) {
-#ifndef _WIN32
   // One bar per user and display: while another holds the lock, this start
   // only asks it to come to the front. A bar still starting up gets a few
   // seconds to listen.
@@ -197,7 +180,6 @@ int RunBar(int argc, char* argv[]) {
                  "tarvolin: this bar runs unguarded, tarvolin --toggle cannot reach it: %s\n",
                  why.c_str());
   }
-#endif
   std::vector<char*> arguments = WithPlatform(argc, argv);
   LeanWayland lean;
   int argumentCount = static_cast<int>(arguments.size()) - 1;
@@ -224,20 +206,12 @@ int RunBar(int argc, char* argv[]) {
   font.setPointSizeF(8);
   QApplication::setFont(font);
 
-#ifdef _WIN32
-  tarvolin::sys::WindowsFileSystem files(tarvolin::sys::WindowsFileSystem::ExecutableFolder());
-  tarvolin::sys::WindowsProfileStore profile;
-  tarvolin::sys::WindowsShell shell;
-#else
   tarvolin::sys::PosixFileSystem files(tarvolin::sys::PosixFileSystem::ExecutableFolder());
   tarvolin::sys::IniStore profile;
   tarvolin::sys::PosixShell shell(files);
-#endif
-  const std::string settingsFolder = tarvolin::sys::SettingsFolder(files.ProgramFolder());
-#ifndef _WIN32
+  const auto [settingsFolder, workFolder] = tarvolin::sys::ChooseFolders(files.ProgramFolder());
   // Without drive letters, tv.ini says which folder each letter stands for.
   files.LoadDriveMap(tarvolin::sys::FileInFolder(settingsFolder, "tv.ini"));
-#endif
   // The HTTP client lives in a module beside the program, loaded at the first
   // online tick: start-up does not pay for Qt Network.
   const std::string barFolder = BarFolder(files.ProgramFolder());
@@ -258,27 +232,20 @@ int RunBar(int argc, char* argv[]) {
     };
   }
   tarvolin::ui::Prompter prompter;
-  // A portable copy starts commands in its own folder, an installed one in
-  // the user's home.
-  const std::string workFolder =
-      settingsFolder == files.ProgramFolder() ? settingsFolder : tarvolin::sys::HomeFolder();
   // Commands start in that folder, given to each start; the process stays
   // there too, where nothing but the file dialog would show it.
   std::error_code ignored;
   std::filesystem::current_path(workFolder, ignored);
   tarvolin::bar::System system{
       files, profile, shell, settingsFolder, workFolder, DocumentFolder(barFolder), http};
-#ifndef _WIN32
   system.launcherReaches = listening >= 0;
   ApplicationsModule applications(barFolder);
   system.applications = &applications;
-#endif
   tarvolin::App bar(std::move(system), prompter);
   bar.Start();
   lean.Done();
   // The icon is drawn once the bar is on screen.
   QTimer::singleShot(0, [] { QApplication::setWindowIcon(tarvolin::ui::ProgramIcon()); });
-#ifndef _WIN32
   // Requests come in on the reader's thread and are acted on on this one.
   // The reader ends before the bar does.
   std::unique_ptr<instance::RequestReader> requests;
@@ -293,18 +260,11 @@ int RunBar(int argc, char* argv[]) {
               Qt::QueuedConnection);
         });
   }
-#endif
   return QApplication::exec();
 }
 
 }  // namespace
 
-#ifdef _WIN32
-int main(int argc, char* argv[]) {
-  return RunBar(argc, argv);
-}
-#else
 extern "C" Q_DECL_EXPORT int tarvolin_bar_main(int argc, char* argv[]) {
   return RunBar(argc, argv);
 }
-#endif

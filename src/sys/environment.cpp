@@ -99,6 +99,14 @@ std::string SettingsFolder(const std::string& programFolder) {
   return std::string(utf8.begin(), utf8.end());
 }
 
+Folders ChooseFolders(const std::string& programFolder) {
+  Folders folders{SettingsFolder(programFolder), programFolder};
+  if (folders.settings != programFolder) {
+    folders.work = HomeFolder();
+  }
+  return folders;
+}
+
 #ifdef _WIN32
 std::string HomeFolder() {
   return Variable("USERPROFILE").value_or("");

@@ -21,6 +21,15 @@ std::string HomeFolder();
 // by root.
 std::string SettingsFolder(const std::string& programFolder);
 
+// Where the program's files live and where commands start: a portable copy
+// (its settings beside it) starts them in its own folder, an installed one
+// in the user's home.
+struct Folders {
+  std::string settings;
+  std::string work;
+};
+Folders ChooseFolders(const std::string& programFolder);
+
 // The program a bare name stands for: the first executable regular file of
 // that name in PATH's folders (empty entries, the current folder, skipped).
 // Empty when there is none, and always on Windows, where the Windows folders

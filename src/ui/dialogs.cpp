@@ -217,6 +217,7 @@ QuickcommandEditor::QuickcommandEditor(bar::EditorModel& editor)
   auto* remove = Button(QStringLiteral("Remove"), 73, 17);
   auto* browse = Button(QStringLiteral("Browse"), 57, 19);
   auto* add = Button(QStringLiteral("Add"), 57, 19);
+  add->setObjectName(QStringLiteral("add"));
   remove->setObjectName(QStringLiteral("remove"));
   browse->setObjectName(QStringLiteral("browse"));
   connect(remove, &QPushButton::clicked, this, &QuickcommandEditor::Remove);

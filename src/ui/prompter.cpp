@@ -31,7 +31,7 @@ void ReturnFocus(QWidget* parent) {
 
 }  // namespace
 
-void Prompter::AnswerInAdvance(std::initializer_list<QString> answers) {
+void Prompter::AnswerInAdvance(const QStringList& answers) {
   scripted_ = true;
   answers_.insert(answers_.end(), answers.begin(), answers.end());
 }

@@ -24,7 +24,7 @@ class Prompter {
   // From now on nothing is shown: each prompt takes the next of these
   // answers ("yes", "no", a file name, "" to cancel), or "" when none is
   // left, and is recorded in Asked() as "title: text" with the answer.
-  void AnswerInAdvance(std::initializer_list<QString> answers);
+  void AnswerInAdvance(const QStringList& answers);
   const QStringList& Asked() const { return asked_; }
 
  private:

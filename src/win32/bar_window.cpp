@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/key_names.h"
+#include "core/request.h"
 #include "sys/text.h"
 #include "win32/wide.h"
 
@@ -120,9 +121,33 @@ BarWindow::~BarWindow() {
     dialog.reset();
   }
   HideTrayIcon();
+  if (hotkey_) {
+    ::UnregisterHotKey(bar_, kHotkeyId);
+  }
+  // The windows go with the object they point to.
+  for (const HWND window : {bar_, owner_}) {
+    if (window != nullptr) {
+      ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      ::DestroyWindow(window);
+    }
+  }
   if (font_ != nullptr) {
     ::DeleteObject(font_);
   }
+}
+
+void BarWindow::AnswerInAdvance(std::vector<std::string> answers) {
+  scripted_ = true;
+  answers_.insert(answers_.end(), answers.begin(), answers.end());
+}
+
+std::string BarWindow::NextAnswer() {
+  std::string answer;
+  if (!answers_.empty()) {
+    answer = std::move(answers_.front());
+    answers_.pop_front();
+  }
+  return answer;
 }
 
 int BarWindow::Dpi() const {
@@ -264,14 +289,16 @@ LRESULT BarWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COPYDATA: {
       // A second start: "show" or "toggle".
       const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-      if (data->dwData != kRequestData || data->cbData > 16) {
+      if (data == nullptr || data->dwData != kRequestData || data->cbData > kMaxRequestBytes ||
+          data->lpData == nullptr) {
         return FALSE;
       }
-      const std::string request(static_cast<const char*>(data->lpData), data->cbData);
-      if (request != "show" && request != "toggle") {
+      const auto request =
+          ParseRequest(std::string_view(static_cast<const char*>(data->lpData), data->cbData));
+      if (!request) {
         return FALSE;
       }
-      rules_.Summon(request == "toggle");
+      rules_.Summon(request->verb == "toggle");
       return TRUE;
     }
     case kTrayMessage:
@@ -512,15 +539,25 @@ HWND BarWindow::Owner(bar::Owner owner) const {
 }
 
 void BarWindow::Inform(bar::Owner owner, const std::string& text) {
+  if (scripted_) {
+    NextAnswer();
+    return;
+  }
   ::MessageBoxW(Owner(owner), BoxText(text).c_str(), L"Tarvolin", MB_OK);
 }
 
 bool BarWindow::AskYesNo(bar::Owner owner, const std::string& text) {
+  if (scripted_) {
+    return NextAnswer() == "yes";
+  }
   return ::MessageBoxW(Owner(owner), BoxText(text).c_str(), L"Tarvolin",
                        MB_YESNO | MB_DEFBUTTON1 | MB_ICONQUESTION) == IDYES;
 }
 
 std::string BarWindow::OpenFile(bar::Owner owner, const std::string& start) {
+  if (scripted_) {
+    return NextAnswer();
+  }
   // `start` is a folder, or the file chosen last.
   std::wstring file(32768, L'\0');
   std::wstring folder = Wide(start);

@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "bar/rules.h"
 #include "bar/view.h"
@@ -43,6 +45,10 @@ class BarWindow : public bar::View {
   bool DialogMessage(MSG& message);
 
   bar::BarRules& Rules() { return rules_; }
+  // From now on no message box or file dialog is shown: each takes the next
+  // of these answers ("yes", "no", a file name, "" to cancel; "" once none
+  // is left).
+  void AnswerInAdvance(std::vector<std::string> answers);
   HWND BarHandle() const { return bar_; }
   HWND BoxHandle() const { return box_; }
   // The dialog's window while it is open, else null.
@@ -89,6 +95,7 @@ class BarWindow : public bar::View {
   bool AskYesNo(bar::Owner owner, const std::string& text) override;
   std::string OpenFile(bar::Owner owner, const std::string& start) override;
   HWND Owner(bar::Owner owner) const;
+  std::string NextAnswer();
 
   HINSTANCE instance_;
   bar::BarRules rules_;
@@ -102,6 +109,8 @@ class BarWindow : public bar::View {
   bool inTray_ = false;
   bool hotkey_ = false;
   std::unique_ptr<ToolDialog> dialogs_[4];
+  bool scripted_ = false;
+  std::deque<std::string> answers_;
 };
 
 }  // namespace tarvolin::win32

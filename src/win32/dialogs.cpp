@@ -153,7 +153,15 @@ class QuickcommandEditor : public ToolDialog {
         editor_(editor) {}
 
  protected:
-  enum { kTargets = 101, kNames, kRemove, kTargetBox, kBrowse, kNameBox, kAdd };
+  enum {
+    kTargets = kEditorTargets,
+    kNames,
+    kRemove = kEditorRemove,
+    kTargetBox = kEditorTargetBox,
+    kBrowse = kEditorBrowse,
+    kNameBox = kEditorNameBox,
+    kAdd = kEditorAdd
+  };
   void Build() override {
     // Made in the order the Tab key goes: a typed path in the bar is the
     // target already, so the name comes first.

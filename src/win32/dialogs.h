@@ -67,6 +67,16 @@ class ToolDialog {
   HWND lastFocus_ = nullptr;
 };
 
+// The quickcommand editor's controls, by their ids.
+enum EditorControl : int {
+  kEditorTargets = 101,
+  kEditorRemove = 103,
+  kEditorTargetBox,
+  kEditorBrowse,
+  kEditorNameBox,
+  kEditorAdd
+};
+
 // Makes the dialog for `dialog`; its models come from the rules.
 std::unique_ptr<ToolDialog> MakeDialog(Dialog dialog, HINSTANCE instance, HFONT font, int dpi,
                                        bar::BarRules& rules, std::function<void()> closed);

@@ -117,12 +117,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   tarvolin::sys::WindowsProfileStore profile;
   tarvolin::sys::WindowsShell shell;
   const std::string programFolder = files.ProgramFolder();
-  const std::string settingsFolder = tarvolin::sys::SettingsFolder(programFolder);
-  // A portable copy starts commands in its own folder, an installed one in
-  // the user's profile. The process stays there too, where nothing but the
-  // file dialog would show it.
-  const std::string workFolder =
-      settingsFolder == programFolder ? programFolder : tarvolin::sys::HomeFolder();
+  const auto [settingsFolder, workFolder] = tarvolin::sys::ChooseFolders(programFolder);
+  // The process stays in the folder commands start in, where nothing but
+  // the file dialog would show it.
   ::SetCurrentDirectoryW(tarvolin::win32::Wide(workFolder).c_str());
 
   // The HTTP client is made at the first online tick, on this thread, whose
