@@ -6,13 +6,13 @@ set(stage ${CMAKE_BINARY_DIR}/zip-stage)
 add_custom_command(
   OUTPUT ${TARVOLIN_PACKAGE_BASE}-win64.zip
   COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}/Tarvolin
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:tarvolin> ${TARVOLIN_ROOT}/docs/ReadMe.txt
-          ${TARVOLIN_ROOT}/docs/Changelog.txt ${stage}/Tarvolin/
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:tarvolin> ${PROJECT_SOURCE_DIR}/docs/ReadMe.txt
+          ${PROJECT_SOURCE_DIR}/docs/Changelog.txt ${stage}/Tarvolin/
   # An empty files.cfg: the copy keeps its settings in its own folder.
   COMMAND ${CMAKE_COMMAND} -E touch ${stage}/Tarvolin/files.cfg
   COMMAND ${CMAKE_COMMAND} -E chdir ${stage}
           ${CMAKE_COMMAND} -E tar cf ${TARVOLIN_PACKAGE_BASE}-win64.zip --format=zip Tarvolin
-  DEPENDS tarvolin ${TARVOLIN_ROOT}/docs/ReadMe.txt ${TARVOLIN_ROOT}/docs/Changelog.txt
+  DEPENDS tarvolin ${PROJECT_SOURCE_DIR}/docs/ReadMe.txt ${PROJECT_SOURCE_DIR}/docs/Changelog.txt
   VERBATIM)
 set(packages ${TARVOLIN_PACKAGE_BASE}-win64.zip)
 find_program(TARVOLIN_MAKENSIS makensis)
@@ -20,10 +20,10 @@ if(TARVOLIN_MAKENSIS)
   add_custom_command(
     OUTPUT ${TARVOLIN_PACKAGE_BASE}-setup.exe
     COMMAND ${TARVOLIN_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION}
-            -DPROGRAM=${CMAKE_BINARY_DIR}/bin -DICON=${TARVOLIN_ROOT}/packaging/tarvolin.ico
+            -DPROGRAM=${CMAKE_BINARY_DIR}/bin -DICON=${PROJECT_SOURCE_DIR}/packaging/tarvolin.ico
             -DOUTFILE=${TARVOLIN_PACKAGE_BASE}-setup.exe
-            ${TARVOLIN_ROOT}/packaging/windows/tarvolin.nsi
-    DEPENDS tarvolin ${TARVOLIN_ROOT}/packaging/windows/tarvolin.nsi
+            ${PROJECT_SOURCE_DIR}/packaging/windows/tarvolin.nsi
+    DEPENDS tarvolin ${PROJECT_SOURCE_DIR}/packaging/windows/tarvolin.nsi
     VERBATIM)
   list(APPEND packages ${TARVOLIN_PACKAGE_BASE}-setup.exe)
 else()

@@ -24,7 +24,7 @@ if(tarvolin_windows_missing)
 else()
   add_test(NAME windows_suite
            COMMAND ${PROJECT_SOURCE_DIR}/tests/windows/run-suite ${CMAKE_BINARY_DIR}/windows
-                   ${PROJECT_VERSION} ${TARVOLIN_GOOGLETEST_SOURCE})
+                   ${TARVOLIN_GOOGLETEST_SOURCE})
   # One Wine prefix for the whole suite, and its cross build takes both
   # cores while it compiles.
   # It also builds what the tests below run: asking for one of them (ctest
