@@ -50,13 +50,14 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempFolder;
 
-// What a started program wrote last, once it is there (waiting at most 10
-// s); the file is removed, so the next wait is for a new one.
+// What a started program wrote last, once it can be read (waiting at most
+// 10 s); the file is removed, so the next wait is for a new one. Under Wine
+// a file just renamed into place can exist a moment before it reads.
 std::string Marker(const TempFolder& temp, const std::string& relative) {
-  for (int i = 0; i < 500 && !temp.Exists(relative); ++i) {
+  std::string text;
+  for (int i = 0; i < 500 && (text = temp.Read(relative)).empty(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  const std::string text = temp.Read(relative);
   fs::remove(temp / relative);
   return text;
 }

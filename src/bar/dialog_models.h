@@ -98,6 +98,8 @@ class OptionsModel {
   OptionsModel(SettingsState& settings, std::function<void(int corner)> moveBar,
                bool online = true);
   bool AutoUpdateChangeable() const { return online_; }
+  // Whether the box shows Auto-Update on: never without an update check.
+  bool AutoUpdateShown() const { return online_ && autoUpdate; }
 
   // The corner shown checked (0 for none), and the other values shown.
   int Corner() const;

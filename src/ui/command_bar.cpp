@@ -8,6 +8,7 @@
 #include <QStyleHints>
 #include <limits>
 
+#include "bar/faces.h"
 #include "ui/x11_window_state.h"
 
 namespace tarvolin::ui {
@@ -62,9 +63,10 @@ CommandBar::CommandBar()
       box_(new CommandBox(this)) {
   x11::PrepareSkipTaskbar();
   setWindowTitle(QStringLiteral("Tarvolin"));
-  setFixedSize(250, 19);
+  // Qt's pixel is a 96th of an inch: 15 twips.
+  setFixedSize(bar::kBarTwips.width / 15, bar::kBarTwips.height / 15);
   auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(0, 0, 1, 0);
+  layout->setContentsMargins(0, 0, (bar::kBarTwips.width - bar::kBoxTwips.width) / 15, 0);
   layout->addWidget(box_);
 }
 

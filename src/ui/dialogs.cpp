@@ -8,15 +8,16 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
+
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
-#include <cmath>
+#include <cstdint>
 #include <variant>
+#include <vector>
 
-#include "core/version.h"
+#include "bar/faces.h"
 #include "ui/text.h"
 
 namespace tarvolin::ui {
@@ -83,31 +84,10 @@ QVBoxLayout* Column(QWidget* parent, QMargins margins) {
   return column;
 }
 
-// The hidden screen's picture, 68 by 79 pixels: a face with closed eyes
-// under a sky that fades from blue to pale.
-QImage MireloPicture() {
-  QImage image(68, 79, QImage::Format_RGB32);
-  for (int y = 0; y < image.height(); ++y) {
-    const int shade = 120 + y * 120 / image.height();
-    for (int x = 0; x < image.width(); ++x) {
-      image.setPixel(x, y, qRgb(shade, shade + 10, 250));
-      const double d = std::hypot(x - 33.5, (y - 42) * 0.95);
-      if (d < 27) {
-        image.setPixel(x, y, qRgb(255, 224, 189));
-      } else if (d < 29) {
-        image.setPixel(x, y, qRgb(120, 80, 60));
-      }
-    }
-  }
-  QPainter painter(&image);
-  painter.setPen(QPen(QColor(60, 40, 40), 2));
-  for (const int eye : {23, 44}) {
-    painter.drawPolyline(QPolygon({QPoint(eye - 5, 38), QPoint(eye, 33), QPoint(eye + 5, 38)}));
-  }
-  painter.drawLine(28, 56, 39, 56);
-  painter.fillRect(16, 44, 5, 4, QColor(250, 170, 170));
-  painter.fillRect(47, 44, 5, 4, QColor(250, 170, 170));
-  return image;
+// The inside of a dialog in Qt's pixels, a 96th of an inch: 15 twips.
+QSize ClientSize(Dialog dialog) {
+  const Size twips = bar::ClientTwips(dialog);
+  return {twips.width / 15, twips.height / 15};
 }
 
 }  // namespace
@@ -115,25 +95,21 @@ QImage MireloPicture() {
 // --- Help and hidden screen ---
 
 HelpScreen::HelpScreen(const std::function<void(const char*)>& openDocument)
-    : ToolWindow(FromUtf8(HelpCaption(kProgramVersion, kIsBeta)), {352, 183}) {
-  auto* frame = new QGroupBox(QStringLiteral("Help"));
+    : ToolWindow(FromUtf8(bar::Caption(Dialog::kHelp)), ClientSize(Dialog::kHelp)) {
+  auto* frame = new QGroupBox(QString::fromLatin1(bar::kHelpFrame));
   frame->setFixedSize(337, 169);
   // The title and the credit line stand apart from the four commands.
-  auto* commands = Sized(new QLabel(QStringLiteral("Tarvolin Commands:\n\n"
-                                                   "F1 or 'help' : Shows this screen\n"
-                                                   "F2 or 'edit' : Edit your quickcommands\n"
-                                                   "quit (or exit) : Exits the program\n"
-                                                   "F3 or 'options': Brings up the options\n\n"
-                                                   "by Tarvolin team, team@tarvolin.invalid")),
-                         196, 145);
+  auto* commands = Sized(new QLabel(QString::fromUtf8(bar::kHelpText)), 196, 145);
   commands->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  readMe_ = Button(QStringLiteral("What is Tarvolin?"), 121, 25);
-  auto* changes = Button(QStringLiteral("What's New?"), 121, 25);
   auto* buttons = Column(nullptr, {});
-  buttons->addSpacing(14);
-  buttons->addWidget(readMe_);
-  buttons->addSpacing(15);
-  buttons->addWidget(changes);
+  for (const bar::DocumentButton& document : bar::kDocumentButtons) {
+    auto* button = Button(QString::fromUtf8(document.caption), 121, 25);
+    buttons->addSpacing(readMe_ == nullptr ? 14 : 15);
+    buttons->addWidget(button);
+    readMe_ = readMe_ == nullptr ? button : readMe_;
+    connect(button, &QPushButton::clicked, this,
+            [openDocument, name = document.document] { openDocument(name); });
+  }
   buttons->addStretch();
   auto* inside = new QHBoxLayout(frame);
   inside->setContentsMargins(8, 0, 0, 0);
@@ -141,20 +117,25 @@ HelpScreen::HelpScreen(const std::function<void(const char*)>& openDocument)
   inside->addWidget(commands, 0, Qt::AlignTop);
   inside->addLayout(buttons);
   Column(Body(), {8, 8, 7, 6})->addWidget(frame);
-  connect(readMe_, &QPushButton::clicked, this, [openDocument] { openDocument("ReadMe.txt"); });
-  connect(changes, &QPushButton::clicked, this, [openDocument] { openDocument("Changelog.txt"); });
 }
 
 QWidget* HelpScreen::FirstFocus() {
   return readMe_;
 }
 
-HiddenScreen::HiddenScreen() : ToolWindow(QStringLiteral("This is Mirelo ^_^"), {134, 125}) {
+HiddenScreen::HiddenScreen()
+    : ToolWindow(FromUtf8(bar::Caption(Dialog::kHidden)), ClientSize(Dialog::kHidden)) {
   auto* picture = Sized(new QLabel, 73, 81);
-  picture->setPixmap(QPixmap::fromImage(MireloPicture()));
+  std::vector<std::uint32_t> pixels = bar::HiddenPicture();
+  for (std::uint32_t& pixel : pixels) {
+    pixel |= 0xFF000000u;  // opaque
+  }
+  const QImage image(reinterpret_cast<const uchar*>(pixels.data()), bar::kHiddenPictureSize.width,
+                     bar::kHiddenPictureSize.height, QImage::Format_RGB32);
+  // A deep copy: the pixmap may share the image's buffer, which goes now.
+  picture->setPixmap(QPixmap::fromImage(image.copy()));
   picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  auto* text =
-      Sized(new QLabel(QStringLiteral("What's the world without eastereggs, ne?  ^^")), 121, 33);
+  auto* text = Sized(new QLabel(QString::fromUtf8(bar::kHiddenText)), 121, 33);
   text->setWordWrap(true);
   text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   auto* column = Column(Body(), {8, 8, 5, 4});
@@ -187,7 +168,7 @@ void QuickcommandModel::Reset() {
 }
 
 QuickcommandEditor::QuickcommandEditor(bar::EditorModel& editor)
-    : ToolWindow(QStringLiteral("Edit Quickcommands"), {244, 252}),
+    : ToolWindow(FromUtf8(bar::Caption(Dialog::kEditor)), ClientSize(Dialog::kEditor)),
       editor_(editor),
       model_(editor),
       targets_(Sized(ListOf(&model_, 0), 160, 160)),
@@ -214,9 +195,9 @@ QuickcommandEditor::QuickcommandEditor(bar::EditorModel& editor)
           [this](const QString& text) { editor_.targetBox = ToUtf8(text); });
   connect(nameBox_, &QLineEdit::textChanged, this,
           [this](const QString& text) { editor_.nameBox = ToUtf8(text); });
-  auto* remove = Button(QStringLiteral("Remove"), 73, 17);
-  auto* browse = Button(QStringLiteral("Browse"), 57, 19);
-  auto* add = Button(QStringLiteral("Add"), 57, 19);
+  auto* remove = Button(QString::fromLatin1(bar::kRemoveButton), 73, 17);
+  auto* browse = Button(QString::fromLatin1(bar::kBrowseButton), 57, 19);
+  auto* add = Button(QString::fromLatin1(bar::kAddButton), 57, 19);
   add->setObjectName(QStringLiteral("add"));
   remove->setObjectName(QStringLiteral("remove"));
   browse->setObjectName(QStringLiteral("browse"));
@@ -225,8 +206,8 @@ QuickcommandEditor::QuickcommandEditor(bar::EditorModel& editor)
   connect(add, &QPushButton::clicked, this, &QuickcommandEditor::Add);
 
   auto* column = Column(Body(), {0, 8, 0, 1});
-  column->addLayout(Row({8, Sized(new QLabel(QStringLiteral("\"QuickPrograms\" :")), 152, 16),
-                         new QLabel(QStringLiteral("Quickcommands:"))}));
+  column->addLayout(Row({8, Sized(new QLabel(QString::fromLatin1(bar::kTargetsLabel)), 152, 16),
+                         new QLabel(QString::fromLatin1(bar::kNamesLabel))}));
   column->addLayout(Row({targets_, names_}));
   column->addLayout(Row({128, remove}));
   column->addSpacing(7);
@@ -305,33 +286,33 @@ void QuickcommandEditor::Browse() {
 // --- Options ---
 
 OptionsDialog::OptionsDialog(bar::OptionsModel& options)
-    : ToolWindow(QStringLiteral("Options"), {243, 112}),
-      caseSensitive_(Sized(new QCheckBox(QStringLiteral("Case Sensitive")), 105, 17)) {
-  auto* autoUpdate = Sized(new QCheckBox(QStringLiteral("Auto-Update")), 89, 17);
+    : ToolWindow(FromUtf8(bar::Caption(Dialog::kOptions)), ClientSize(Dialog::kOptions)),
+      caseSensitive_(
+          Sized(new QCheckBox(QString::fromLatin1(bar::kCaseSensitiveCaption)), 105, 17)) {
+  auto* autoUpdate = Sized(new QCheckBox(QString::fromLatin1(bar::kAutoUpdateCaption)), 89, 17);
   auto* webExtensions = Sized(new QLineEdit(FromUtf8(options.webExtensionText)), 193, 19);
   auto* tabs = Sized(new QTabWidget, 233, 107);
   caseSensitive_->setObjectName(QStringLiteral("caseSensitive"));
   autoUpdate->setObjectName(QStringLiteral("autoUpdate"));
   webExtensions->setObjectName(QStringLiteral("webExtensions"));
-  const auto page = [tabs](const QString& tab, const QString& caption) {
-    auto* frame = new QGroupBox(caption);
+  const auto page = [tabs](const bar::OptionsPage& face) {
+    auto* frame = new QGroupBox(QString::fromLatin1(face.frame));
     auto* holder = new QWidget;
     Column(holder, {2, 0, 2, 2})->addWidget(frame);
-    tabs->addTab(holder, tab);
+    tabs->addTab(holder, QString::fromLatin1(face.tab));
     return Column(frame, {16, 4, 0, 0});
   };
-  QVBoxLayout* general = page(QStringLiteral("General"), QStringLiteral("General"));
+  QVBoxLayout* general = page(bar::kOptionsPages[0]);
   general->addWidget(caseSensitive_);
   general->addSpacing(7);
   general->addWidget(autoUpdate);
   general->addStretch();
 
-  QVBoxLayout* position = page(QStringLiteral("Position"), QStringLiteral("Position"));
-  const QStringList captions = {QStringLiteral("Top Left"), QStringLiteral("Top Right"),
-                                QStringLiteral("Bottom Left"), QStringLiteral("Bottom Right")};
+  QVBoxLayout* position = page(bar::kOptionsPages[1]);
   QList<QWidget*> order;
   for (int corner = 1; corner <= 4; ++corner) {
-    auto* option = Sized(new QRadioButton(captions[corner - 1]), 89, 17);
+    auto* option =
+        Sized(new QRadioButton(QString::fromLatin1(bar::kCornerCaptions[corner - 1])), 89, 17);
     option->setObjectName(QStringLiteral("corner%1").arg(corner));
     option->setChecked(options.Corner() == corner);
     connect(option, &QRadioButton::toggled, this, [&options, corner](bool on) {
@@ -346,7 +327,7 @@ OptionsDialog::OptionsDialog(bar::OptionsModel& options)
   position->addLayout(Row({order[2], 7, order[3]}));
   position->addStretch();
 
-  QVBoxLayout* web = page(QStringLiteral("Web"), QStringLiteral("Web-extensions"));
+  QVBoxLayout* web = page(bar::kOptionsPages[2]);
   web->addWidget(webExtensions);
   web->addStretch();
   Column(Body(), {6, 2, 4, 3})->addWidget(tabs);
@@ -355,7 +336,7 @@ OptionsDialog::OptionsDialog(bar::OptionsModel& options)
   connect(caseSensitive_, &QCheckBox::toggled, this,
           [&options](bool on) { options.SetCaseSensitive(on); });
   // Without an update check in this copy the box says it is off, for good.
-  autoUpdate->setChecked(options.AutoUpdateChangeable() && options.autoUpdate);
+  autoUpdate->setChecked(options.AutoUpdateShown());
   autoUpdate->setEnabled(options.AutoUpdateChangeable());
   connect(autoUpdate, &QCheckBox::toggled, this, [&options](bool on) { options.autoUpdate = on; });
   connect(webExtensions, &QLineEdit::textChanged, this,

@@ -27,7 +27,7 @@ class HelpScreen : public ToolWindow {
   QWidget* FirstFocus() override;
 
  private:
-  QPushButton* readMe_;
+  QPushButton* readMe_ = nullptr;
 };
 
 // A picture and a line of text, opened by a hidden word.

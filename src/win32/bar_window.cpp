@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "bar/faces.h"
 #include "core/key_names.h"
 #include "core/request.h"
 #include "sys/text.h"
@@ -210,9 +211,11 @@ void BarWindow::GrabHotkey() {
 }
 
 void BarWindow::Scale(int dpi) {
-  ::SetWindowPos(bar_, nullptr, 0, 0, ::MulDiv(3750, dpi, 1440), ::MulDiv(285, dpi, 1440),
+  ::SetWindowPos(bar_, nullptr, 0, 0, ::MulDiv(bar::kBarTwips.width, dpi, 1440),
+                 ::MulDiv(bar::kBarTwips.height, dpi, 1440),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ::SetWindowPos(box_, nullptr, 0, 0, ::MulDiv(3735, dpi, 1440), ::MulDiv(285, dpi, 1440),
+  ::SetWindowPos(box_, nullptr, 0, 0, ::MulDiv(bar::kBoxTwips.width, dpi, 1440),
+                 ::MulDiv(bar::kBoxTwips.height, dpi, 1440),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   HFONT old = font_;
   font_ = ::CreateFontW(-::MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,

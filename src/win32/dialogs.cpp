@@ -2,11 +2,12 @@
 
 #include <commctrl.h>
 
-#include <cmath>
+#include <cstdint>
 #include <utility>
+#include <vector>
 
+#include "bar/faces.h"
 #include "core/geometry.h"
-#include "core/version.h"
 #include "win32/wide.h"
 
 namespace tarvolin::win32 {
@@ -41,29 +42,22 @@ class HelpScreen : public ToolDialog {
  public:
   HelpScreen(HINSTANCE instance, HFONT font, int dpi, bar::BarRules& rules,
              std::function<void()> closed)
-      : ToolDialog(instance, font, dpi, Wide(HelpCaption(kProgramVersion, kIsBeta)), 5280, 2745,
-                   std::move(closed)),
-        rules_(rules) {}
+      : ToolDialog(instance, font, dpi, Dialog::kHelp, std::move(closed)), rules_(rules) {}
 
  protected:
   enum { kReadMe = 101, kChanges };
   void Build() override {
-    readMe_ = Control(L"BUTTON", L"What is Tarvolin?", kButton, 3240, 600, 1815, 375, kReadMe);
-    Control(L"BUTTON", L"What's New?", kButton, 3240, 1200, 1815, 375, kChanges);
-    Control(L"STATIC",
-            L"Tarvolin Commands:\n\n"
-            L"F1 or 'help' : Shows this screen\n"
-            L"F2 or 'edit' : Edit your quickcommands\n"
-            L"quit (or exit) : Exits the program\n"
-            L"F3 or 'options': Brings up the options\n\n"
-            L"by Tarvolin team, team@tarvolin.invalid",
-            kLabel, 240, 360, 2940, 2175);
-    Control(L"BUTTON", L"Help", kFrame, 120, 120, 5055, 2535);
+    readMe_ = Control(L"BUTTON", Wide(bar::kDocumentButtons[0].caption), kButton, 3240, 600, 1815,
+                      375, kReadMe);
+    Control(L"BUTTON", Wide(bar::kDocumentButtons[1].caption), kButton, 3240, 1200, 1815, 375,
+            kChanges);
+    Control(L"STATIC", Wide(bar::kHelpText), kLabel, 240, 360, 2940, 2175);
+    Control(L"BUTTON", Wide(bar::kHelpFrame), kFrame, 120, 120, 5055, 2535);
   }
   HWND FirstFocus() override { return readMe_; }
   void OnCommand(int id, int code, HWND) override {
     if (code == BN_CLICKED && (id == kReadMe || id == kChanges)) {
-      rules_.OpenDocument(id == kReadMe ? "ReadMe.txt" : "Changelog.txt");
+      rules_.OpenDocument(bar::kDocumentButtons[id - kReadMe].document);
     }
   }
 
@@ -75,13 +69,12 @@ class HelpScreen : public ToolDialog {
 class HiddenScreen : public ToolDialog {
  public:
   HiddenScreen(HINSTANCE instance, HFONT font, int dpi, std::function<void()> closed)
-      : ToolDialog(instance, font, dpi, L"This is Mirelo ^_^", 2010, 1875, std::move(closed)) {}
+      : ToolDialog(instance, font, dpi, Dialog::kHidden, std::move(closed)) {}
 
  protected:
   void Build() override {
     picture_ = Control(L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 480, 120, 1095, 1215);
-    Control(L"STATIC", L"What's the world without eastereggs, ne?  ^^", kLabel, 120, 1320, 1815,
-            495);
+    Control(L"STATIC", Wide(bar::kHiddenText), kLabel, 120, 1320, 1815, 495);
   }
   HWND FirstFocus() override { return nullptr; }
   bool OnMessage(UINT message, WPARAM, LPARAM lParam, LRESULT* result) override {
@@ -94,50 +87,18 @@ class HiddenScreen : public ToolDialog {
   }
 
  private:
-  // A face with closed eyes under a sky that fades from blue to pale, 68 by
-  // 79 pixels.
   static void Draw(HDC dc) {
-    constexpr int kWidth = 68;
-    constexpr int kHeight = 79;
-    std::vector<DWORD> pixels(kWidth * kHeight);
-    for (int y = 0; y < kHeight; ++y) {
-      const DWORD shade = static_cast<DWORD>(120 + y * 120 / kHeight);
-      for (int x = 0; x < kWidth; ++x) {
-        DWORD colour = (shade << 16) | ((shade + 10) << 8) | 250;
-        const double d = std::hypot(x - 33.5, (y - 42) * 0.95);
-        if (d < 27) {
-          colour = 0xFFE0BD;
-        } else if (d < 29) {
-          colour = 0x78503C;
-        }
-        pixels[static_cast<std::size_t>(y * kWidth + x)] = colour;
-      }
-    }
+    const std::vector<std::uint32_t> pixels = bar::HiddenPicture();
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = -kHeight;
+    info.bmiHeader.biWidth = bar::kHiddenPictureSize.width;
+    // From the top down, as the picture's rows come.
+    info.bmiHeader.biHeight = -bar::kHiddenPictureSize.height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    ::SetDIBitsToDevice(dc, 0, 0, kWidth, kHeight, 0, 0, 0, kHeight, pixels.data(), &info,
-                        DIB_RGB_COLORS);
-    HPEN pen = ::CreatePen(PS_SOLID, 2, RGB(60, 40, 40));
-    HGDIOBJ old = ::SelectObject(dc, pen);
-    for (const int eye : {23, 44}) {
-      const POINT lid[] = {{eye - 5, 38}, {eye, 33}, {eye + 5, 38}};
-      ::Polyline(dc, lid, 3);
-    }
-    ::MoveToEx(dc, 28, 56, nullptr);
-    ::LineTo(dc, 39, 56);
-    ::SelectObject(dc, old);
-    ::DeleteObject(pen);
-    HBRUSH cheeks = ::CreateSolidBrush(RGB(250, 170, 170));
-    for (const int left : {16, 47}) {
-      const RECT cheek{left, 44, left + 5, 48};
-      ::FillRect(dc, &cheek, cheeks);
-    }
-    ::DeleteObject(cheeks);
+    ::SetDIBitsToDevice(dc, 0, 0, bar::kHiddenPictureSize.width, bar::kHiddenPictureSize.height, 0,
+                        0, 0, bar::kHiddenPictureSize.height, pixels.data(), &info, DIB_RGB_COLORS);
   }
 
   HWND picture_ = nullptr;
@@ -149,8 +110,7 @@ class QuickcommandEditor : public ToolDialog {
  public:
   QuickcommandEditor(HINSTANCE instance, HFONT font, int dpi, bar::EditorModel& editor,
                      std::function<void()> closed)
-      : ToolDialog(instance, font, dpi, L"Edit Quickcommands", 3660, 3780, std::move(closed)),
-        editor_(editor) {}
+      : ToolDialog(instance, font, dpi, Dialog::kEditor, std::move(closed)), editor_(editor) {}
 
  protected:
   enum {
@@ -174,16 +134,16 @@ class QuickcommandEditor : public ToolDialog {
                        LBS_WANTKEYBOARDINPUT;
     const int first = editor_.NameFirst() ? kNameBox : kTargetBox;
     first_ = box(first);
-    Control(L"BUTTON", L"Browse", kButton, 2640, 3120, 855, 285, kBrowse);
-    Control(L"BUTTON", L"Add", kButton, 2640, 3480, 855, 285, kAdd);
+    Control(L"BUTTON", Wide(bar::kBrowseButton), kButton, 2640, 3120, 855, 285, kBrowse);
+    Control(L"BUTTON", Wide(bar::kAddButton), kButton, 2640, 3480, 855, 285, kAdd);
     targets_ = Control(L"LISTBOX", L"", list, 0, 360, 2415, 2400, kTargets);
-    Control(L"BUTTON", L"Remove", kButton, 1920, 2760, 1095, 255, kRemove);
+    Control(L"BUTTON", Wide(bar::kRemoveButton), kButton, 1920, 2760, 1095, 255, kRemove);
     const HWND second = box(first == kNameBox ? kTargetBox : kNameBox);
     names_ = Control(L"LISTBOX", L"", list, 2400, 360, 1215, 2400, kNames);
     targetBox_ = first == kTargetBox ? first_ : second;
     nameBox_ = first == kNameBox ? first_ : second;
-    Control(L"STATIC", L"\"QuickPrograms\" :", kLabel, 120, 120, 1815, 255);
-    Control(L"STATIC", L"Quickcommands:", kLabel, 2400, 120, 1335, 255);
+    Control(L"STATIC", Wide(bar::kTargetsLabel), kLabel, 120, 120, 1815, 255);
+    Control(L"STATIC", Wide(bar::kNamesLabel), kLabel, 2400, 120, 1335, 255);
     ShowRows();
   }
   HWND FirstFocus() override { return first_; }
@@ -331,8 +291,7 @@ class OptionsDialog : public ToolDialog {
  public:
   OptionsDialog(HINSTANCE instance, HFONT font, int dpi, bar::OptionsModel& options,
                 std::function<void()> closed)
-      : ToolDialog(instance, font, dpi, L"Options", 3645, 1680, std::move(closed)),
-        options_(options) {}
+      : ToolDialog(instance, font, dpi, Dialog::kOptions, std::move(closed)), options_(options) {}
 
  protected:
   enum { kCorner = 100, kCaseSensitive = 110, kAutoUpdate, kWebExtensions, kTabs };
@@ -348,45 +307,39 @@ class OptionsDialog : public ToolDialog {
       return control;
     };
     const struct {
-      const wchar_t* caption;
       int left, top, width;
-    } corners[] = {{L"Top Left", 240, 360, 1335},
-                   {L"Top Right", 1680, 360, 1215},
-                   {L"Bottom Left", 240, 720, 1215},
-                   {L"Bottom Right", 1680, 720, 1335}};
+    } corners[] = {{240, 360, 1335}, {1680, 360, 1215}, {240, 720, 1215}, {1680, 720, 1335}};
     for (int corner = 1; corner <= 4; ++corner) {
       const auto& place = corners[corner - 1];
       const HWND option =
-          inFrame(1, L"BUTTON", place.caption,
+          inFrame(1, L"BUTTON", Wide(bar::kCornerCaptions[corner - 1]),
                   WS_CHILD | WS_TABSTOP | BS_AUTORADIOBUTTON | (corner == 1 ? WS_GROUP : 0),
                   place.left, place.top, place.width, 255, kCorner + corner);
       ::SendMessageW(option, BM_SETCHECK, options_.Corner() == corner ? BST_CHECKED : 0, 0);
     }
     const DWORD check = WS_CHILD | WS_TABSTOP | BS_AUTOCHECKBOX;
-    caseSensitive_ = inFrame(0, L"BUTTON", L"Case Sensitive", check | WS_GROUP, 240, 240, 1575, 255,
-                             kCaseSensitive);
-    const HWND autoUpdate =
-        inFrame(0, L"BUTTON", L"Auto-Update", check, 240, 600, 1335, 255, kAutoUpdate);
+    caseSensitive_ = inFrame(0, L"BUTTON", Wide(bar::kCaseSensitiveCaption), check | WS_GROUP, 240,
+                             240, 1575, 255, kCaseSensitive);
+    const HWND autoUpdate = inFrame(0, L"BUTTON", Wide(bar::kAutoUpdateCaption), check, 240, 600,
+                                    1335, 255, kAutoUpdate);
     ::SendMessageW(caseSensitive_, BM_SETCHECK, options_.CaseSensitive() ? BST_CHECKED : 0, 0);
     // Without an update check in this copy the box says it is off, for good.
-    ::SendMessageW(autoUpdate, BM_SETCHECK,
-                   options_.AutoUpdateChangeable() && options_.autoUpdate ? BST_CHECKED : 0, 0);
+    ::SendMessageW(autoUpdate, BM_SETCHECK, options_.AutoUpdateShown() ? BST_CHECKED : 0, 0);
     ::EnableWindow(autoUpdate, options_.AutoUpdateChangeable());
     inFrame(2, L"EDIT", Wide(options_.webExtensionText),
             WS_CHILD | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 240, 240, 2895, 285, kWebExtensions,
             WS_EX_CLIENTEDGE);
-    const wchar_t* const captions[] = {L"General", L"Position", L"Web-extensions"};
     for (int page = 0; page < 3; ++page) {
-      pages_[page].push_back(
-          Control(L"BUTTON", captions[page], WS_CHILD | BS_GROUPBOX, 120, 360, 3375, 1215, 0, 0));
+      pages_[page].push_back(Control(L"BUTTON", Wide(bar::kOptionsPages[page].frame),
+                                     WS_CHILD | BS_GROUPBOX, 120, 360, 3375, 1215, 0, 0));
     }
     tabs_ = Control(WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, 90,
                     30, 3495, 1605, kTabs);
-    const wchar_t* const tabs[] = {L"General", L"Position", L"Web"};
     for (int page = 0; page < 3; ++page) {
+      std::wstring tab = Wide(bar::kOptionsPages[page].tab);
       TCITEMW item{};
       item.mask = TCIF_TEXT;
-      item.pszText = const_cast<wchar_t*>(tabs[page]);
+      item.pszText = tab.data();
       ::SendMessageW(tabs_, TCM_INSERTITEMW, static_cast<WPARAM>(page),
                      reinterpret_cast<LPARAM>(&item));
     }
@@ -438,14 +391,14 @@ class OptionsDialog : public ToolDialog {
 
 }  // namespace
 
-ToolDialog::ToolDialog(HINSTANCE instance, HFONT font, int dpi, std::wstring caption,
-                       int clientWidth, int clientHeight, std::function<void()> closed)
+ToolDialog::ToolDialog(HINSTANCE instance, HFONT font, int dpi, Dialog dialog,
+                       std::function<void()> closed)
     : instance_(instance),
       font_(font),
       dpi_(dpi),
-      caption_(std::move(caption)),
-      clientWidth_(clientWidth),
-      clientHeight_(clientHeight),
+      caption_(Wide(bar::Caption(dialog))),
+      clientWidth_(bar::ClientTwips(dialog).width),
+      clientHeight_(bar::ClientTwips(dialog).height),
       closed_(std::move(closed)) {}
 
 ToolDialog::~ToolDialog() {

@@ -17,8 +17,8 @@ namespace tarvolin::win32 {
 class ToolDialog {
  public:
   // `closed` runs when the user closes the window, before it is destroyed.
-  ToolDialog(HINSTANCE instance, HFONT font, int dpi, std::wstring caption, int clientWidth,
-             int clientHeight, std::function<void()> closed);
+  // The dialog's caption and size come from the rules' faces.
+  ToolDialog(HINSTANCE instance, HFONT font, int dpi, Dialog dialog, std::function<void()> closed);
   virtual ~ToolDialog();
   ToolDialog(const ToolDialog&) = delete;
   ToolDialog& operator=(const ToolDialog&) = delete;
