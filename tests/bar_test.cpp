@@ -3,6 +3,7 @@
 // records what it was asked to start, and real files in a temporary folder
 // mapped as drive C.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,6 +53,9 @@ class BarTest : public ::testing::Test {
   void SetUp() override {
     temp_.Write("c/Games/run.exe", "");
     files_.SetDriveMap({{'c', temp_ / "c"}});
+    // A program on PATH, in the test's own environment.
+    ::chmod(temp_.Write("bin/tvshow", "#!/bin/sh\n").c_str(), 0755);
+    files_.UseEnvironment(environment_);
   }
 
   // Starts the rules with these quickcommands and, unless `settings` is
@@ -100,6 +104,7 @@ class BarTest : public ::testing::Test {
   FakeApplications applications_;
   FakeView view_;
   std::string work_ = temp_ / "work";
+  sys::FixedEnvironment environment_{{{"PATH", temp_ / "bin"}, {"HOME", temp_ / "home"}}};
   double now_ = 100;
   Strings programs_;
   std::unique_ptr<BarRules> rules_;
@@ -116,30 +121,30 @@ class BarTest : public ::testing::Test {
 // terminal the line stays and the user is told.
 TEST_F(BarTest, ApplicationsByNameLastAndTerminalPrograms) {
   Start("www.paint.org\r\npaint\r\n");
-  const std::string sh = sys::FindOnPath("sh");
+  const std::string program = temp_ / "bin/tvshow";
   Run("text EDITOR");
   Run("Paint");
-  Run("sh");
+  Run("tvshow");
   EXPECT_EQ(applications_.launched, (Calls{{"editor.desktop", work_}}));
-  EXPECT_EQ(Opened(), (Calls{{"www.paint.org", work_}, {sh, sys::HomeFolder()}}));
+  EXPECT_EQ(Opened(), (Calls{{"www.paint.org", work_}, {program, temp_ / "home"}}));
   view_.Type("Te");
   Press(Key::kTab);
   EXPECT_EQ(view_.text, "\"Text Editor\"");
   Press(Key::kEnter);
 
-  view_.Type("sh -c 'exit 0'");
+  view_.Type("tvshow -c 'exit 0'");
   Press(Key::kShiftEnter);
   view_.Type("text editor");
   Press(Key::kShiftEnter);
-  EXPECT_EQ(Opened(), (Calls{{"terminal " + sh + "|-c|exit 0", sys::HomeFolder()}}));
+  EXPECT_EQ(Opened(), (Calls{{"terminal " + program + "|-c|exit 0", temp_ / "home"}}));
   EXPECT_EQ(applications_.launched, (Calls{{"editor.desktop", work_},
                                            {"editor.desktop", work_},
                                            {"editor.desktop in a terminal", work_}}));
   shell_.failure = "no terminal";
-  view_.Type("sh");
+  view_.Type("tvshow");
   Press(Key::kShiftEnter);
   EXPECT_EQ(Asked(), (Strings{"bar: no terminal -> "}));
-  ExpectStatus("sh");
+  ExpectStatus("tvshow");
   // The editor takes an application's name as a target.
   Press(Key::kF2);
   EXPECT_TRUE(rules_->Editor()->Add("Paint", "draw"));

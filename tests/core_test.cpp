@@ -196,10 +196,8 @@ TEST_F(DriveTest, LinuxLinesAndTargets) {
   ::chmod(temp_.Write("bin/show", "#!/bin/sh\n").c_str(), 0755);
   ::chmod(temp_.Write("Games/run.exe", "#!/bin/sh\n").c_str(), 0755);
   temp_.Write("My Docs/a b.txt", "");
-  const std::string path = std::getenv("PATH"), home = std::getenv("HOME");
-  ::setenv("PATH", (t + "/bin").c_str(), 1);
-  ::setenv("HOME", t.c_str(), 1);
-  ::setenv("TV_GAMES", "Games", 1);
+  const sys::FixedEnvironment environment({{"PATH", t + "/bin"}, {"HOME", t}, {"TV_GAMES", "Games"}});
+  files_.UseEnvironment(environment);
   const std::pair<std::string, std::string> cases[] = {
       {"show -a \"two words\" 'x y' ''", "start " + t + "/bin/show -a|two words|x y| " + t},
       {"Show", "nothing"},  // names on PATH are not folded
@@ -222,8 +220,6 @@ TEST_F(DriveTest, LinuxLinesAndTargets) {
   for (const auto& [in, valid] : targets) {
     EXPECT_EQ(IsValidTarget(files_, in), valid) << in;
   }
-  ::setenv("PATH", path.c_str(), 1);
-  ::setenv("HOME", home.c_str(), 1);
 }
 
 const Table kFive{{"1", "a"}, {"2", "b"}, {"3", "c"}, {"4", "d"}, {"5", "e"}};

@@ -3,6 +3,7 @@
 // box, the dialogs' controls reach their models, the timers run, focus and
 // stacking are right. What the rules decide is bar_test's.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -40,6 +41,8 @@ class GuiTest : public ::testing::Test {
   void SetUp() override {
     temp_.Write("c/Games/run.exe", "");
     files_.SetDriveMap({{'c', temp_ / "c"}});
+    ::chmod(temp_.Write("bin/tvshow", "#!/bin/sh\n").c_str(), 0755);
+    files_.UseEnvironment(environment_);
   }
   // Starts the program with these quickcommands (and these further lines
   // of tv.ini).
@@ -82,6 +85,7 @@ class GuiTest : public ::testing::Test {
   char* argv_[1] = {const_cast<char*>("gui_test")};
   QApplication qt_{argc_, argv_};
   testing::TempFolder temp_;
+  sys::FixedEnvironment environment_{{{"PATH", temp_ / "bin"}, {"HOME", temp_ / "home"}}};
   sys::PosixFileSystem files_{temp_ / "prog"};
   sys::IniStore profile_;
   RecordingShell shell_;
@@ -103,10 +107,10 @@ TEST_F(GuiTest, KeysInTheBoxReachTheRules) {
   Run("www.y.org");
   Key(Qt::Key_Down);
   ExpectStatus("www.y.org");
-  Box().setText("sh");
+  Box().setText("tvshow");
   QTest::keyClick(&Box(), Qt::Key_Return, Qt::ShiftModifier);
   EXPECT_EQ(Opened(), (Calls{{"www.y.org", temp_ / "prog"},
-                             {"terminal " + sys::FindOnPath("sh"), sys::HomeFolder()}}));
+                             {"terminal " + temp_ / "bin/tvshow", temp_ / "home"}}));
   Box().setText("pl");
   Key(Qt::Key_Tab);
   EXPECT_EQ(Box().text(), "play");

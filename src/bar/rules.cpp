@@ -75,7 +75,7 @@ BarRules::BarRules(System system, View& view)
     system_.clock = TimeOfDay;
   }
   if (!system_.programs) {
-    system_.programs = sys::ProgramsOnPath;
+    system_.programs = [&files = system_.files] { return files.Env().ProgramsOnPath(); };
   }
   if (!system_.runAside) {
     system_.runAside = [](std::function<void()> job) { std::thread(std::move(job)).detach(); };

@@ -95,15 +95,15 @@ Command SystemPath(const std::string& line, sys::FileSystem& files) {
   return command;
 }
 
-Command ProgramOnPath(const std::string& line) {
+Command ProgramOnPath(const std::string& line, const sys::Environment& environment) {
   Command command;
   const std::vector<std::string> words = SplitWords(line);
-  const std::string program = words.empty() ? std::string() : sys::FindOnPath(words.front());
+  const std::string program = words.empty() ? std::string() : environment.FindOnPath(words.front());
   if (!program.empty()) {
     command.kind = Command::Kind::kStart;
     command.target = program;
     command.arguments.assign(words.begin() + 1, words.end());
-    command.folder = sys::HomeFolder();
+    command.folder = environment.HomeFolder();
   }
   return command;
 }
@@ -115,11 +115,11 @@ bool IsNameCharacter(char c, bool first) {
 
 }  // namespace
 
-std::string ExpandVariables(const std::string& text) {
+std::string ExpandVariables(const std::string& text, const sys::Environment& environment) {
   std::string result;
   std::size_t pos = 0;
   if (text == "~" || text.rfind("~/", 0) == 0) {
-    result = sys::HomeFolder();
+    result = environment.HomeFolder();
     pos = 1;
   }
   while (pos < text.size()) {
@@ -150,7 +150,7 @@ std::string ExpandVariables(const std::string& text) {
       }
     }
     const auto value = nameStart != std::string::npos && nameEnd > nameStart
-                           ? sys::Variable(text.substr(nameStart, nameEnd - nameStart))
+                           ? environment.Variable(text.substr(nameStart, nameEnd - nameStart))
                            : std::nullopt;
     if (value) {
       result += *value;
@@ -227,7 +227,7 @@ Command DispatchCommand(const std::string& text, const SettingsState& settings,
     command.target = "http://" + cmd;
     return command;
   }
-  const std::string expanded = ExpandVariables(text);
+  const std::string expanded = ExpandVariables(text, files.Env());
   const std::string lowered = sys::LowerAscii(expanded);
   if (IsDrivePath(lowered)) {
     return DrivePath(lowered, files);
@@ -243,7 +243,7 @@ Command DispatchCommand(const std::string& text, const SettingsState& settings,
   if (expanded.front() == '/') {
     return SystemPath(expanded, files);
   }
-  command = ProgramOnPath(expanded);
+  command = ProgramOnPath(expanded, files.Env());
   if (command.kind == Command::Kind::kNothing && applications != nullptr) {
     // Tab puts a name with blanks in quotes: the name is what they hold.
     const std::vector<std::string> words = SplitWords(text);
@@ -271,7 +271,8 @@ std::vector<std::string> TabCandidates(const std::string& word,
     const std::size_t cut = word.find_last_of(drive ? "\\/:" : "/");
     const std::string folder = cut == std::string::npos ? word + "/" : word.substr(0, cut + 1);
     const std::string begun = cut == std::string::npos ? "" : word.substr(cut + 1);
-    const std::string listed = ExpandVariables(drive ? NormalizeDrivePath(folder) : folder);
+    const std::string listed =
+        ExpandVariables(drive ? NormalizeDrivePath(folder) : folder, files.Env());
     for (const std::string& entry : files.ListFolder(listed)) {
       const bool match = drive ? sys::LowerAscii(entry).rfind(sys::LowerAscii(begun), 0) == 0
                                : entry.rfind(begun, 0) == 0;
@@ -334,14 +335,14 @@ bool IsValidTarget(sys::FileSystem& files, const std::string& s, sys::Applicatio
   if (StartsWith(s, "http://") || StartsWith(s, "www.") || StartsWith(s, "https://")) {
     valid = true;
   }
-  const std::string expanded = ExpandVariables(s);
+  const std::string expanded = ExpandVariables(s, files.Env());
   if (!expanded.empty() && expanded.front() == '/' &&
       (Exists(files, ParentOf(expanded) + "/") ||
        SystemPath(expanded, files).kind != Command::Kind::kNothing)) {
     valid = true;
   }
   if (!expanded.empty() && expanded.front() != '/' && !IsDrivePath(sys::LowerAscii(expanded)) &&
-      ProgramOnPath(expanded).kind != Command::Kind::kNothing) {
+      ProgramOnPath(expanded, files.Env()).kind != Command::Kind::kNothing) {
     valid = true;
   }
   if (!valid && applications != nullptr && !applications->Find(s).empty()) {

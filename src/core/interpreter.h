@@ -55,7 +55,7 @@ Command DispatchCommand(const std::string& text, const SettingsState& settings,
 // $NAME, ${NAME} and %NAME% replaced by the variable's value, and a leading
 // ~ (alone or before "/") by the home folder; an unknown variable stays as
 // typed.
-std::string ExpandVariables(const std::string& text);
+std::string ExpandVariables(const std::string& text, const sys::Environment& environment);
 
 // The words of a line as a user means them: blanks separate, double and
 // single quotes group (and are dropped); nothing else is special.

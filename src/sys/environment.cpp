@@ -16,7 +16,14 @@
 
 namespace tarvolin::sys {
 
-std::optional<std::string> Variable(const std::string& name) {
+namespace {
+
+class Process final : public Environment {
+ public:
+  std::optional<std::string> Variable(const std::string& name) const override;
+};
+
+std::optional<std::string> Process::Variable(const std::string& name) const {
   if (name.empty() || name.find('=') != std::string::npos) {
     return std::nullopt;
   }
@@ -33,6 +40,34 @@ std::optional<std::string> Variable(const std::string& name) {
   }
   return std::string(value);
 #endif
+}
+
+}  // namespace
+
+const Environment& ProcessEnvironment() {
+  static const Process process;
+  return process;
+}
+
+std::optional<std::string> FixedEnvironment::Variable(const std::string& name) const {
+  const auto found = variables_.find(name);
+  return found == variables_.end() ? std::nullopt : std::optional<std::string>(found->second);
+}
+
+std::optional<std::string> Variable(const std::string& name) {
+  return ProcessEnvironment().Variable(name);
+}
+
+std::string HomeFolder() {
+  return ProcessEnvironment().HomeFolder();
+}
+
+std::string FindOnPath(const std::string& name) {
+  return ProcessEnvironment().FindOnPath(name);
+}
+
+std::vector<std::string> ProgramsOnPath() {
+  return ProcessEnvironment().ProgramsOnPath();
 }
 
 namespace {
@@ -108,11 +143,11 @@ Folders ChooseFolders(const std::string& programFolder) {
 }
 
 #ifdef _WIN32
-std::string HomeFolder() {
+std::string Environment::HomeFolder() const {
   return Variable("USERPROFILE").value_or("");
 }
 
-std::string FindOnPath(const std::string&) {
+std::string Environment::FindOnPath(const std::string&) const {
   return {};
 }
 
@@ -120,11 +155,11 @@ bool IsExecutableFile(const std::string&) {
   return false;
 }
 
-std::vector<std::string> ProgramsOnPath() {
+std::vector<std::string> Environment::ProgramsOnPath() const {
   return {};
 }
 #else
-std::vector<std::string> ProgramsOnPath() {
+std::vector<std::string> Environment::ProgramsOnPath() const {
   std::vector<std::string> names;
   const std::string path = Variable("PATH").value_or("/usr/local/bin:/usr/bin:/bin");
   std::size_t start = 0;
@@ -152,11 +187,11 @@ bool IsExecutableFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
-std::string HomeFolder() {
+std::string Environment::HomeFolder() const {
   return Variable("HOME").value_or("/");
 }
 
-std::string FindOnPath(const std::string& name) {
+std::string Environment::FindOnPath(const std::string& name) const {
   if (name.empty() || name.find('/') != std::string::npos) {
     return {};
   }

@@ -1,16 +1,51 @@
 // The process environment as the command line uses it.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarvolin::sys {
 
-// The value of an environment variable; nothing when it is not set.
-std::optional<std::string> Variable(const std::string& name);
+// The environment a line is read in: its variables, and what follows from
+// them, the home folder and the programs on PATH. The rules and the command
+// language ask this, never the process itself, so tests give their own.
+class Environment {
+ public:
+  virtual ~Environment() = default;
+  // A variable's value; nothing when it is not set.
+  virtual std::optional<std::string> Variable(const std::string& name) const = 0;
 
-// The user's home folder: $HOME (%USERPROFILE% on Windows).
+  // $HOME (%USERPROFILE% on Windows).
+  std::string HomeFolder() const;
+  // The first executable regular file of that name in PATH's folders (empty
+  // entries, the current folder, skipped). Empty when there is none, and
+  // always on Windows, where the Windows folders play this role.
+  std::string FindOnPath(const std::string& name) const;
+  // The names of the programs in PATH's folders, sorted, each once. Empty
+  // on Windows.
+  std::vector<std::string> ProgramsOnPath() const;
+};
+
+// The process's own environment.
+const Environment& ProcessEnvironment();
+
+// An environment of these variables alone.
+class FixedEnvironment : public Environment {
+ public:
+  explicit FixedEnvironment(std::map<std::string, std::string> variables)
+      : variables_(std::move(variables)) {}
+  std::optional<std::string> Variable(const std::string& name) const override;
+  void Set(const std::string& name, const std::string& value) { variables_[name] = value; }
+
+ private:
+  std::map<std::string, std::string> variables_;
+};
+
+// The process environment's, for what runs outside the rules.
+std::optional<std::string> Variable(const std::string& name);
 std::string HomeFolder();
 
 // Where tv.ini and files.cfg live: the program's folder when the user may
@@ -30,14 +65,7 @@ struct Folders {
 };
 Folders ChooseFolders(const std::string& programFolder);
 
-// The program a bare name stands for: the first executable regular file of
-// that name in PATH's folders (empty entries, the current folder, skipped).
-// Empty when there is none, and always on Windows, where the Windows folders
-// play this role.
 std::string FindOnPath(const std::string& name);
-
-// The names of the programs in PATH's folders, sorted, each once. Empty on
-// Windows.
 std::vector<std::string> ProgramsOnPath();
 
 // Whether the file at a path in the system's form is a regular file the

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "sys/environment.h"
+
 namespace tarvolin::sys {
 
 // Attribute bits of a directory search, valued as the Windows ones.
@@ -53,6 +55,15 @@ class FileSystem {
 
   // Reads the drive map from the settings file where the system needs one.
   virtual void LoadDriveMap(const std::string& iniPath) { (void)iniPath; }
+
+  // The environment paths are read in: the variables a line may name, the
+  // home folder that ~ stands for, the folders of PATH. The process's own
+  // unless another is given; it must outlive this object.
+  const Environment& Env() const { return *environment_; }
+  void UseEnvironment(const Environment& environment) { environment_ = &environment; }
+
+ private:
+  const Environment* environment_ = &ProcessEnvironment();
 };
 
 // The program folder joined with a file name, as "folder\name" on Windows
