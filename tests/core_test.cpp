@@ -196,7 +196,8 @@ TEST_F(DriveTest, LinuxLinesAndTargets) {
   ::chmod(temp_.Write("bin/show", "#!/bin/sh\n").c_str(), 0755);
   ::chmod(temp_.Write("Games/run.exe", "#!/bin/sh\n").c_str(), 0755);
   temp_.Write("My Docs/a b.txt", "");
-  const sys::FixedEnvironment environment({{"PATH", t + "/bin"}, {"HOME", t}, {"TV_GAMES", "Games"}});
+  const sys::FixedEnvironment environment(
+      {{"PATH", t + "/bin"}, {"HOME", t}, {"TV_GAMES", "Games"}});
   files_.UseEnvironment(environment);
   const std::pair<std::string, std::string> cases[] = {
       {"show -a \"two words\" 'x y' ''", "start " + t + "/bin/show -a|two words|x y| " + t},
