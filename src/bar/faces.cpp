@@ -39,10 +39,12 @@ Size ClientTwips(Dialog dialog) {
 std::vector<std::uint32_t> HiddenPicture() {
   const int width = kHiddenPictureSize.width;
   const int height = kHiddenPictureSize.height;
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width * height));
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) *
+                                    static_cast<std::size_t>(height));
   const auto put = [&](int x, int y, std::uint32_t colour) {
     if (x >= 0 && x < width && y >= 0 && y < height) {
-      pixels[static_cast<std::size_t>(y * width + x)] = colour;
+      pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+             static_cast<std::size_t>(x)] = colour;
     }
   };
   for (int y = 0; y < height; ++y) {
