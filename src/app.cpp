@@ -9,9 +9,7 @@
 
 #include "ui/dialogs.h"
 #include "ui/program_icon.h"
-#include "ui/sway.h"
 #include "ui/text.h"
-#include "ui/x11_window_state.h"
 
 namespace tarvolin {
 
@@ -49,7 +47,9 @@ bar::Key KeyOf(int key, Qt::KeyboardModifiers modifiers) {
 }  // namespace
 
 App::App(bar::System system, ui::Prompter& prompter)
-    : prompter_(prompter), rules_(std::move(system), *this) {
+    : prompter_(prompter),
+      rules_(std::move(system), *this),
+      desktop_(ui::platform::Desktop::ForThisSession()) {
   ui::CommandBox& box = bar_.Box();
   connect(&box, &ui::CommandBox::KeyDown, this, [this](int key, Qt::KeyboardModifiers modifiers) {
     rules_.OnKey(KeyOf(key, modifiers));
@@ -90,7 +90,7 @@ ui::ToolWindow* App::OpenDialog(Dialog dialog) const {
 
 void App::Start() {
   rules_.Start();
-  ui::x11::Flush();
+  desktop_->Flush();
   bar_.LiftLengthLimit();
   placeTimer_.start(750);
   onlineTimer_.start(55000);
@@ -104,7 +104,7 @@ bool App::eventFilter(QObject* watched, QEvent* event) {
   }
   bar_.removeEventFilter(this);
   QTimer::singleShot(0, this, [this] {
-    SwayPlace({});
+    desktop_->BarOnScreen(bar_, wanted_);
     GrabHotkey();
     rules_.OnShown();
   });
@@ -112,56 +112,11 @@ bool App::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void App::GrabHotkey() {
-  const auto name = rules_.HotkeyName();
-  if (!name) {
-    return;
-  }
-  if (!ParseKeyCombination(*name)) {
-    // Refused in the same words on every system and desktop.
-    std::fprintf(stderr, "tarvolin: no hotkey: %s\n", NotAKeyCombination(*name).c_str());
-    rules_.TellHotkeyFailed(NotAKeyCombination(*name));
-    return;
-  }
-  std::string error;
-  hotkey_ = ui::GlobalHotkey::Grab(*name, &error);
-  if (hotkey_) {
-    connect(hotkey_.get(), &ui::GlobalHotkey::Pressed, this, [this] { rules_.Summon(false); });
-  }
-  // In a Wayland session a grab on XWayland fires only while an X11 window
-  // has the focus, and a Wayland client may grab no key at all: the
-  // desktop binds it, through its global shortcuts portal where it has one
-  // (KDE), else in its keyboard settings, to the launcher.
-  if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-    portal_ = std::make_unique<ui::ShortcutPortal>(
-        *name,
-        [this, key = *name](const std::string& trigger) {
-          if (!trigger.empty()) {
-            // Where the key does nothing yet (Plasma 5.27 has the user
-            // confirm it), the entry tells the user where to look.
-            std::fprintf(stderr,
-                         "tarvolin: hotkey: %s, through the desktop's global shortcuts "
-                         "(listed in its shortcut settings as \"Show or hide the Tarvolin bar\")\n",
-                         trigger.c_str());
-            rules_.TellHotkeyGrabbed(trigger);
-            return;
-          }
-          const std::string how = "in a Wayland session, bind " + key +
-                                  " to tarvolin --toggle in the desktop's keyboard settings";
-          std::fprintf(stderr, "tarvolin: hotkey: %s\n", how.c_str());
-          rules_.TellHotkeyFailed(how);
-        },
-        [this](const std::string& token) { Summon(false, token); });
-    return;
-  }
-  if (hotkey_) {
-    rules_.TellHotkeyGrabbed(*name);
-    return;
-  }
-  std::fprintf(stderr, "tarvolin: no hotkey: %s\n", error.c_str());
-  // On X11 the user is told once, in the box; elsewhere grabbing is not
-  // possible and the desktop binds `tarvolin --toggle` instead.
-  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-    rules_.TellHotkeyFailed(error);
+  if (const auto name = rules_.HotkeyName()) {
+    summonKey_ = ui::platform::SummonKey::Bind(
+        *name, {[this](const std::string& token) { Summon(false, token); },
+                [this](const std::string& held) { rules_.TellHotkeyGrabbed(held); },
+                [this](const std::string& why) { rules_.TellHotkeyFailed(why); }});
   }
 }
 
@@ -209,37 +164,13 @@ bar::Metrics App::Measure() const {
 
 void App::MoveBar(Point place) {
   wanted_ = QPoint(place.x, place.y);
-  if (bar_.pos() == wanted_) {
-    return;
-  }
-  // sway answers a mapped window's own move by centring it; it moves the
-  // window when asked as its user would ask.
-  if (!bar_.isVisible() || !SwayPlace({})) {
+  if (bar_.pos() != wanted_ && (!bar_.isVisible() || !desktop_->Place(bar_, wanted_))) {
     bar_.move(wanted_);
   }
 }
 
-bool App::SwayPlace(const std::string& more) {
-  return ui::sway::Running() &&
-         ui::sway::Command(bar_.winId(),
-                           "floating enable, sticky enable, " + more + "move absolute position " +
-                               std::to_string(wanted_.x()) + " " + std::to_string(wanted_.y()));
-}
-
 void App::Summon(bool toggle, const std::string& activationToken, const std::string& startupId) {
-  // Qt's Wayland window presents the token from the environment at its
-  // next activation; one left over would go to the programs the bar starts.
-  const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-  if (wayland && !activationToken.empty()) {
-    qputenv("XDG_ACTIVATION_TOKEN", QByteArray::fromStdString(activationToken));
-  }
-  rules_.Summon(toggle);
-  if (wayland) {
-    qunsetenv("XDG_ACTIVATION_TOKEN");
-  }
-  if (!startupId.empty()) {
-    ui::x11::EndStartup(&bar_, startupId);
-  }
+  desktop_->Summon(bar_, activationToken, startupId, [this, toggle] { rules_.Summon(toggle); });
 }
 
 void App::ShowBar(bool activate) {
@@ -250,48 +181,7 @@ void App::ShowBar(bool activate) {
 }
 
 void App::Activate() {
-  if (ui::sway::Running()) {
-    SwayActivate(kSwayTries);
-  } else {
-    ActivateOnX11();
-  }
-}
-
-void App::ActivateOnX11() {
-  bar_.raise();
-  if (!ui::x11::Activate(&bar_)) {
-    bar_.activateWindow();
-  }
-  bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
-  // Some window managers only mark a window that asks for the focus, but
-  // give it to a window as it is mapped: a bar still without the focus a
-  // moment later is mapped afresh, on top as before.
-  QTimer::singleShot(kRemapAfterMs, this, [this] {
-    if (bar_.isVisible() && !ui::x11::HasInputFocus(&bar_) &&
-        QApplication::activePopupWidget() == nullptr &&
-        QApplication::activeModalWidget() == nullptr && !AnyDialogOpen()) {
-      bar_.hide();
-      bar_.show();
-      bar_.raise();
-      bar_.activateWindow();
-    }
-  });
-}
-
-void App::SwayActivate(int triesLeft) {
-  if (!bar_.isVisible()) {
-    return;
-  }
-  if (SwayPlace("focus, ")) {
-    bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
-    return;
-  }
-  // sway finds the window once it has mapped it, a moment after show().
-  if (triesLeft > 0) {
-    QTimer::singleShot(10, this, [this, triesLeft] { SwayActivate(triesLeft - 1); });
-  } else {
-    ActivateOnX11();
-  }
+  desktop_->Activate(bar_, bar_.Box(), [this] { return AnyDialogOpen(); });
 }
 
 bool App::AnyDialogOpen() const {
@@ -304,7 +194,7 @@ bool App::AnyDialogOpen() const {
 }
 
 bool App::BarInFront() const {
-  return bar_.isVisible() && ui::x11::HasInputFocus(const_cast<ui::CommandBar*>(&bar_));
+  return bar_.isVisible() && desktop_->HasFocus(const_cast<ui::CommandBar&>(bar_));
 }
 
 bool App::ToTray() {
@@ -370,7 +260,7 @@ void App::RollOut(Dialog dialog, int corner) {
       dialogs_[static_cast<int>(dialog)] = nullptr;
     });
   }
-  slot->RollOut(bar_.frameGeometry(), corner);
+  slot->RollOut(bar_.frameGeometry(), corner, *desktop_);
 }
 
 void App::ReturnFocusToBar() {

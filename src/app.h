@@ -12,9 +12,8 @@
 #include "bar/rules.h"
 #include "bar/view.h"
 #include "ui/command_bar.h"
-#include "ui/hotkey.h"
+#include "ui/platform/desktop.h"
 #include "ui/prompter.h"
-#include "ui/shortcut_portal.h"
 #include "ui/tool_window.h"
 
 class QSystemTrayIcon;
@@ -57,18 +56,7 @@ class App : public QObject, private bar::View {
   // Puts the bar in front with the focus in its box, whatever window had
   // it.
   void Activate();
-  // The window manager is asked, as a pager asks; a bar still without the
-  // focus a moment later is mapped afresh.
-  void ActivateOnX11();
   bool AnyDialogOpen() const;
-  // Activate under sway: asked of sway once it has mapped the bar, tried
-  // again every 10 ms meanwhile; the X11 way after the last try.
-  void SwayActivate(int triesLeft);
-  static constexpr int kSwayTries = 50;
-  // On sway, which places floating windows itself: the bar floats on every
-  // workspace in the place the rules chose, `more` (commands, each ending
-  // in ", ") carried out too. False elsewhere.
-  bool SwayPlace(const std::string& more);
 
   // bar::View
   std::string Text() const override;
@@ -104,10 +92,9 @@ class App : public QObject, private bar::View {
   QTimer trayWatch_;
   // Where the rules last placed the bar.
   QPoint wanted_;
-  static constexpr int kRemapAfterMs = 150;
+  std::unique_ptr<ui::platform::Desktop> desktop_;
   std::unique_ptr<QSystemTrayIcon> tray_;
-  std::unique_ptr<ui::GlobalHotkey> hotkey_;
-  std::unique_ptr<ui::ShortcutPortal> portal_;
+  std::unique_ptr<ui::platform::SummonKey> summonKey_;
   QPointer<ui::ToolWindow> dialogs_[4];
 };
 

@@ -28,7 +28,8 @@
 #include "sys/environment.h"
 #include "sys/posix/ini_store.h"
 #include "sys/posix/posix_filesystem.h"
-#include "ui/x11_window_state.h"
+#include "ui/platform/hotkey.h"
+#include "ui/platform/x11_window_state.h"
 
 namespace tarvolin {
 namespace {

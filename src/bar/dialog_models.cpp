@@ -8,6 +8,19 @@
 
 namespace tarvolin::bar {
 
+std::string MessageText(const std::string& text, std::string_view lineBreak) {
+  std::string result;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      result += lineBreak;
+      i += text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 1 : 0;
+    } else {
+      result += text[i];
+    }
+  }
+  return result;
+}
+
 EditorModel::EditorModel(QuickcommandTable& table, sys::FileSystem& files, Prompts& prompts,
                          const std::string& barText, std::string startFolder,
                          sys::Applications* applications)

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/geometry.h"
 #include "core/interpreter.h"
@@ -14,6 +15,10 @@ namespace tarvolin::bar {
 // The window a message box or the file dialog belongs to: a dialog, or the
 // bar when none is given.
 using Owner = std::optional<Dialog>;
+
+// A message's text with each line ended as a toolkit's box wants: the
+// program's texts end a line with CR, LF or CR LF.
+std::string MessageText(const std::string& text, std::string_view lineBreak);
 
 // Message boxes titled "Tarvolin" and the file-open dialog. Each waits for
 // the user's answer.

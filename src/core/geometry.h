@@ -24,6 +24,12 @@ struct Size {
 // lower edge lies 1050 twips minus twice its height above the screen's.
 Point PlaceCommandBar(int corner, Size bar, Size screen, float twipsPerPixel);
 
+// The outer height a dialog unrolls to: its designed height at its first
+// showing; opened again while it is shown, the height it has.
+inline int UnrollHeight(bool firstShowing, int designed, int current) {
+  return firstShowing ? designed : current;
+}
+
 // Where the options dialog moves the bar when a corner is clicked: as
 // PlaceCommandBar, except that the top corners put its top at the bar's
 // height less 310 twips.

@@ -115,6 +115,26 @@ std::optional<KeyCombination> ParseKeyCombination(std::string_view text) {
   return combination;
 }
 
+KeyCodes SystemKeyCodes(const KeyCombination& combination, const unsigned (&masks)[4],
+                        const unsigned (&named)[18], unsigned firstFunctionKey,
+                        unsigned (*character)(char)) {
+  KeyCodes codes;
+  const unsigned bits[] = {kCtrlKey, kAltKey, kShiftKey, kSuperKey};
+  for (int i = 0; i < 4; ++i) {
+    if ((combination.modifiers & bits[i]) != 0) {
+      codes.modifiers |= masks[i];
+    }
+  }
+  if (combination.character != 0) {
+    codes.key = character(combination.character);
+  } else if (combination.function != 0) {
+    codes.key = firstFunctionKey + static_cast<unsigned>(combination.function - 1);
+  } else {
+    codes.key = named[static_cast<int>(combination.named) - 1];
+  }
+  return codes;
+}
+
 std::string KeysymName(const KeyCombination& combination) {
   if (combination.character != 0) {
     return std::string(1, combination.character);

@@ -62,6 +62,18 @@ struct KeyCombination {
 // blanks around the parts do not matter. Nothing for anything else.
 std::optional<KeyCombination> ParseKeyCombination(std::string_view text);
 
+// A system's own codes for a combination, from its tables: `masks` for
+// Ctrl, Alt, Shift and Super; `named` for the named keys, in the order of
+// NamedKey after kNone; the code of F1, which F2 to F24 follow; and
+// `character` for a letter or digit.
+struct KeyCodes {
+  unsigned modifiers = 0;
+  unsigned key = 0;
+};
+KeyCodes SystemKeyCodes(const KeyCombination& combination, const unsigned (&masks)[4],
+                        const unsigned (&named)[18], unsigned firstFunctionKey,
+                        unsigned (*character)(char));
+
 // The X keysym name of the combination's key ("space", "r", "F12",
 // "Page_Up"), which GNOME's accelerators and the shortcuts portal use.
 std::string KeysymName(const KeyCombination& combination);

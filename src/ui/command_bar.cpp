@@ -9,7 +9,7 @@
 #include <limits>
 
 #include "bar/faces.h"
-#include "ui/x11_window_state.h"
+#include "ui/platform/x11_window_state.h"
 
 namespace tarvolin::ui {
 

@@ -1,5 +1,7 @@
 #include "ui/prompter.h"
 
+#include "bar/view.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -10,13 +12,9 @@ namespace {
 
 constexpr char kTitle[] = "Tarvolin";
 
-// Texts break lines with CR (as the program's messages do), LF or CR LF;
 // Qt's boxes only know LF.
 QString BoxText(const QString& text) {
-  QString result = text;
-  result.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return result;
+  return QString::fromStdString(bar::MessageText(text.toStdString(), "\n"));
 }
 
 // Window managers do not all hand the focus back to the window a box or a

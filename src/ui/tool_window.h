@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "core/geometry.h"
+#include "ui/platform/desktop.h"
 
 namespace tarvolin::ui {
 
@@ -21,10 +22,9 @@ class ToolWindow : public QWidget {
   // Shows the window next to the bar (at `barFrame`) and unrolls it: it
   // starts as a strip and grows in steps, repainting after each. A window
   // that is already shown collapses and unrolls again from its current
-  // height. On sway, which centres a window at each of its own moves, it
-  // shows whole where it would end. Then it is activated and `FirstFocus()`
-  // gets the focus.
-  void RollOut(const QRect& barFrame, int corner);
+  // height. Where the desktop places dialogs itself, it shows whole where
+  // it would end. Then it is activated and `FirstFocus()` gets the focus.
+  void RollOut(const QRect& barFrame, int corner, platform::Desktop& desktop);
 
  signals:
   // The user closed the window; it is hidden and destroyed right after.

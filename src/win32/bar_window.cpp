@@ -51,21 +51,9 @@ bar::Key KeyOf(UINT key) {
   }
 }
 
-// Message boxes take CR LF between lines; the program's texts use CR.
+// Message boxes take CR LF between lines.
 std::wstring BoxText(const std::string& text) {
-  std::wstring result;
-  const std::wstring wide = Wide(text);
-  for (std::size_t i = 0; i < wide.size(); ++i) {
-    if (wide[i] == L'\r' || wide[i] == L'\n') {
-      result += L"\r\n";
-      if (wide[i] == L'\r' && i + 1 < wide.size() && wide[i + 1] == L'\n') {
-        ++i;
-      }
-    } else {
-      result += wide[i];
-    }
-  }
-  return result;
+  return Wide(bar::MessageText(text, "\r\n"));
 }
 
 // The dots per inch of a window's screen, where the system tells them per
@@ -89,28 +77,18 @@ int DpiOf(HWND window) {
 
 std::optional<Hotkey> ParseHotkey(const std::string& text) {
   // Virtual keys, in the order of NamedKey after kNone.
-  static constexpr UINT kKeys[] = {
+  static constexpr unsigned kKeys[] = {
       VK_SPACE, VK_RETURN, VK_ESCAPE, VK_TAB,  VK_BACK, VK_INSERT, VK_DELETE, VK_HOME,     VK_END,
       VK_PRIOR, VK_NEXT,   VK_UP,     VK_DOWN, VK_LEFT, VK_RIGHT,  VK_PAUSE,  VK_SNAPSHOT, VK_APPS};
   const auto parsed = ParseKeyCombination(text);
   if (!parsed) {
     return std::nullopt;
   }
-  Hotkey hotkey;
-  for (const auto& [bit, mask] : {std::pair{kCtrlKey, MOD_CONTROL}, std::pair{kAltKey, MOD_ALT},
-                                  std::pair{kShiftKey, MOD_SHIFT}, std::pair{kSuperKey, MOD_WIN}}) {
-    if ((parsed->modifiers & bit) != 0) {
-      hotkey.modifiers |= mask;
-    }
-  }
-  if (parsed->character != 0) {
-    hotkey.key = static_cast<UINT>(std::toupper(static_cast<unsigned char>(parsed->character)));
-  } else if (parsed->function != 0) {
-    hotkey.key = static_cast<UINT>(VK_F1 + parsed->function - 1);
-  } else {
-    hotkey.key = kKeys[static_cast<int>(parsed->named) - 1];
-  }
-  return hotkey;
+  // A letter's virtual key is its capital, a digit's the digit.
+  const KeyCodes codes = SystemKeyCodes(
+      *parsed, {MOD_CONTROL, MOD_ALT, MOD_SHIFT, MOD_WIN}, kKeys, VK_F1,
+      [](char c) { return static_cast<unsigned>(std::toupper(static_cast<unsigned char>(c))); });
+  return Hotkey{codes.modifiers, codes.key};
 }
 
 BarWindow::BarWindow(HINSTANCE instance, bar::System system)

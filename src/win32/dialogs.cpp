@@ -442,7 +442,8 @@ void ToolDialog::RollOut(HWND bar, int corner) {
   ::GetClientRect(window_, &client);
   const int width = outer.right - outer.left;
   const int frame = (outer.bottom - outer.top) - (client.bottom - client.top);
-  const int height = firstShowing ? Pixels(clientHeight_) + frame : outer.bottom - outer.top;
+  const int height =
+      UnrollHeight(firstShowing, Pixels(clientHeight_) + frame, outer.bottom - outer.top);
   const RollOutPlan plan = RollOutSteps(
       {barFrame.left, barFrame.top},
       {barFrame.right - barFrame.left, barFrame.bottom - barFrame.top}, width, height, frame + 1,

@@ -69,4 +69,15 @@ struct Setup {
 // Each front end's suite defines this.
 std::unique_ptr<Driver> MakeDriver(const Setup& setup);
 
+// What the rules are given in every driver: these files, the setup's
+// clock and shell, no programs on PATH, and jobs run at once.
+inline bar::System SystemFor(sys::FileSystem& files, sys::ProfileStore& profile,
+                             const Setup& setup) {
+  bar::System system{files, profile, *setup.shell};
+  system.clock = [clock = setup.clock] { return *clock; };
+  system.programs = [] { return std::vector<std::string>(); };
+  system.runAside = [](const std::function<void()>& job) { job(); };
+  return system;
+}
+
 }  // namespace tarvolin::conformance

@@ -32,18 +32,7 @@ QApplication& Qt() {
 class QtDriver : public Driver {
  public:
   explicit QtDriver(const Setup& setup)
-      : files_(setup.programFolder),
-        app_(bar::System{files_,
-                         profile_,
-                         *setup.shell,
-                         {},
-                         {},
-                         {},
-                         nullptr,
-                         [clock = setup.clock] { return *clock; },
-                         [] { return std::vector<std::string>(); },
-                         [](const std::function<void()>& job) { job(); }},
-             prompter_) {
+      : files_(setup.programFolder), app_(SystemFor(files_, profile_, setup), prompter_) {
     QStringList answers;
     for (const std::string& choice : setup.fileChoices) {
       answers << ui::FromUtf8(choice);

@@ -14,18 +14,7 @@ namespace {
 class RecordingDriver : public Driver {
  public:
   explicit RecordingDriver(const Setup& setup)
-      : files_(setup.programFolder),
-        rules_(bar::System{files_,
-                           profile_,
-                           *setup.shell,
-                           {},
-                           {},
-                           {},
-                           nullptr,
-                           [clock = setup.clock] { return *clock; },
-                           [] { return std::vector<std::string>(); },
-                           [](const std::function<void()>& job) { job(); }},
-               view_) {
+      : files_(setup.programFolder), rules_(SystemFor(files_, profile_, setup), view_) {
     view_.rules = &rules_;
     view_.answers.assign(setup.fileChoices.begin(), setup.fileChoices.end());
   }

@@ -21,17 +21,7 @@ class Win32Driver : public Driver {
  public:
   explicit Win32Driver(const Setup& setup)
       : files_(setup.programFolder),
-        bar_(::GetModuleHandleW(nullptr),
-             bar::System{files_,
-                         profile_,
-                         *setup.shell,
-                         {},
-                         {},
-                         {},
-                         nullptr,
-                         [clock = setup.clock] { return *clock; },
-                         [] { return std::vector<std::string>(); },
-                         [](const std::function<void()>& job) { job(); }}) {
+        bar_(::GetModuleHandleW(nullptr), SystemFor(files_, profile_, setup)) {
     bar_.AnswerInAdvance(setup.fileChoices);
   }
 

@@ -16,7 +16,7 @@
 #include <QDateTime>
 #include <cstdio>
 
-#include "ui/portal_shortcut.h"
+#include "ui/platform/portal_shortcut.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "ui/portal_shortcut.h"
+#include "ui/platform/portal_shortcut.h"
 
 namespace tarvolin::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/shortcut_portal.h"
+#include "ui/platform/shortcut_portal.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "core/key_names.h"
-#include "ui/portal_shortcut.h"
+#include "ui/platform/portal_shortcut.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/sway.h"
+#include "ui/platform/sway.h"
 
 #include <sys/socket.h>
 #include <sys/un.h>

@@ -1,4 +1,4 @@
-#include "ui/x11_window_state.h"
+#include "ui/platform/x11_window_state.h"
 
 #include <QGuiApplication>
 #include <QWidget>

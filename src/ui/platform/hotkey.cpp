@@ -1,4 +1,4 @@
-#include "ui/hotkey.h"
+#include "ui/platform/hotkey.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -22,9 +22,9 @@ namespace {
 constexpr std::uint16_t kShift = 1, kLock = 2, kControl = 4, kAlt = 8, kNumLock = 16, kSuper = 64;
 
 // X11's keysyms, in the order of NamedKey after kNone.
-constexpr std::uint32_t kKeysyms[] = {0x20,   0xff0d, 0xff1b, 0xff09, 0xff08, 0xff63,
-                                      0xffff, 0xff50, 0xff57, 0xff55, 0xff56, 0xff52,
-                                      0xff54, 0xff51, 0xff53, 0xff13, 0xff61, 0xff67};
+constexpr unsigned kKeysyms[] = {0x20,   0xff0d, 0xff1b, 0xff09, 0xff08, 0xff63,
+                                 0xffff, 0xff50, 0xff57, 0xff55, 0xff56, 0xff52,
+                                 0xff54, 0xff51, 0xff53, 0xff13, 0xff61, 0xff67};
 
 }  // namespace
 
@@ -33,21 +33,11 @@ std::optional<X11Combination> X11KeyCombination(const std::string& text) {
   if (!parsed) {
     return std::nullopt;
   }
-  X11Combination combination;
-  for (const auto& [bit, mask] : {std::pair{kCtrlKey, kControl}, std::pair{kAltKey, kAlt},
-                                  std::pair{kShiftKey, kShift}, std::pair{kSuperKey, kSuper}}) {
-    if ((parsed->modifiers & bit) != 0) {
-      combination.modifiers |= mask;
-    }
-  }
-  if (parsed->character != 0) {
-    combination.keysym = static_cast<unsigned char>(parsed->character);
-  } else if (parsed->function != 0) {
-    combination.keysym = 0xffbe + static_cast<std::uint32_t>(parsed->function - 1);
-  } else {
-    combination.keysym = kKeysyms[static_cast<int>(parsed->named) - 1];
-  }
-  return combination;
+  // A letter's keysym is its small letter, a digit's the digit.
+  const KeyCodes codes =
+      SystemKeyCodes(*parsed, {kControl, kAlt, kShift, kSuper}, kKeysyms, 0xffbe,
+                     [](char c) { return unsigned{static_cast<unsigned char>(c)}; });
+  return X11Combination{static_cast<std::uint16_t>(codes.modifiers), codes.key};
 }
 
 #if defined(TARVOLIN_HAVE_XCB)
