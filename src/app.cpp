@@ -49,7 +49,7 @@ bar::Key KeyOf(int key, Qt::KeyboardModifiers modifiers) {
 App::App(bar::System system, ui::Prompter& prompter)
     : prompter_(prompter),
       rules_(std::move(system), *this),
-      desktop_(ui::platform::Desktop::ForThisSession()) {
+      desktop_(platform::Desktop::ForThisSession()) {
   ui::CommandBox& box = bar_.Box();
   connect(&box, &ui::CommandBox::KeyDown, this, [this](int key, Qt::KeyboardModifiers modifiers) {
     rules_.OnKey(KeyOf(key, modifiers));
@@ -113,7 +113,7 @@ bool App::eventFilter(QObject* watched, QEvent* event) {
 
 void App::GrabHotkey() {
   if (const auto name = rules_.HotkeyName()) {
-    summonKey_ = ui::platform::SummonKey::Bind(
+    summonKey_ = platform::SummonKey::Bind(
         *name, {[this](const std::string& token) { Summon(false, token); },
                 [this](const std::string& held) { rules_.TellHotkeyGrabbed(held); },
                 [this](const std::string& why) { rules_.TellHotkeyFailed(why); }});

@@ -11,8 +11,8 @@
 
 #include "bar/rules.h"
 #include "bar/view.h"
+#include "platform/desktop.h"
 #include "ui/command_bar.h"
-#include "ui/platform/desktop.h"
 #include "ui/prompter.h"
 #include "ui/tool_window.h"
 
@@ -92,9 +92,9 @@ class App : public QObject, private bar::View {
   QTimer trayWatch_;
   // Where the rules last placed the bar.
   QPoint wanted_;
-  std::unique_ptr<ui::platform::Desktop> desktop_;
+  std::unique_ptr<platform::Desktop> desktop_;
   std::unique_ptr<QSystemTrayIcon> tray_;
-  std::unique_ptr<ui::platform::SummonKey> summonKey_;
+  std::unique_ptr<platform::SummonKey> summonKey_;
   QPointer<ui::ToolWindow> dialogs_[4];
 };
 

@@ -23,13 +23,13 @@
 #include <xcb/xcb.h>
 
 #include "app.h"
+#include "platform/hotkey.h"
+#include "platform/x11_window_state.h"
 #include "support/recording_shell.h"
 #include "support/temp_folder.h"
 #include "sys/environment.h"
 #include "sys/posix/ini_store.h"
 #include "sys/posix/posix_filesystem.h"
-#include "ui/platform/hotkey.h"
-#include "ui/platform/x11_window_state.h"
 
 namespace tarvolin {
 namespace {
@@ -186,11 +186,11 @@ TEST_F(GuiTest, TheEditorsControlsReachItsModel) {
 }
 
 TEST(Hotkey, TheX11KeysymAndMasksOfAName) {
-  const auto combination = ui::X11KeyCombination("Ctrl+Alt+PageUp");
+  const auto combination = platform::X11KeyCombination("Ctrl+Alt+PageUp");
   ASSERT_TRUE(combination);
   EXPECT_EQ(combination->modifiers, 4 | 8);
   EXPECT_EQ(combination->keysym, 0xff55u);
-  EXPECT_EQ(ui::X11KeyCombination("Shift+F12")->keysym, 0xffc9u);
+  EXPECT_EQ(platform::X11KeyCombination("Shift+F12")->keysym, 0xffc9u);
 }
 
 // The window's _NET_WM_STATE as xprop prints it.
@@ -224,13 +224,13 @@ TEST_F(GuiTest, TheTimerTellsFailedOpeningsAndCompletesAfterAPause) {
 // keys; the bar is in front once it has them.
 TEST_F(GuiTest, ToggleHidesTheBarInFrontAndBringsItBackFocused) {
   Start();
-  ASSERT_TRUE(QTest::qWaitFor([this] { return ui::x11::HasInputFocus(&app_->Bar()); }, 2000));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return platform::x11::HasInputFocus(&app_->Bar()); }, 2000));
   app_->Summon(true);
   EXPECT_FALSE(app_->Bar().isVisible());
   ASSERT_TRUE(QTest::qWaitFor([this] { return !app_->Bar().isActiveWindow(); }, 2000));
   app_->Summon(true);
   // The X server gives the bar the keys, and the bar gives them to its box.
-  EXPECT_TRUE(QTest::qWaitFor([this] { return ui::x11::HasInputFocus(&app_->Bar()); }, 2000));
+  EXPECT_TRUE(QTest::qWaitFor([this] { return platform::x11::HasInputFocus(&app_->Bar()); }, 2000));
   EXPECT_EQ(app_->Bar().focusWidget(), &Box());
 }
 
@@ -248,13 +248,13 @@ TEST(Hotkey, AKeyHeldElsewhereIsToldAndAFreeOneIsOurs) {
   // A round trip: the grab is in place before ours is tried.
   std::free(xcb_get_input_focus_reply(other, xcb_get_input_focus(other), nullptr));
   std::string error;
-  EXPECT_EQ(ui::GlobalHotkey::Grab("Ctrl+Alt+Shift+F11", &error), nullptr);
+  EXPECT_EQ(platform::GlobalHotkey::Grab("Ctrl+Alt+Shift+F11", &error), nullptr);
   EXPECT_EQ(error, "Ctrl+Alt+Shift+F11 is taken by another program");
   xcb_disconnect(other);
 
-  const auto hotkey = ui::GlobalHotkey::Grab("Ctrl+Shift+F12", &error);
+  const auto hotkey = platform::GlobalHotkey::Grab("Ctrl+Shift+F12", &error);
   ASSERT_NE(hotkey, nullptr) << error;
-  QSignalSpy pressed(hotkey.get(), &ui::GlobalHotkey::Pressed);
+  QSignalSpy pressed(hotkey.get(), &platform::GlobalHotkey::Pressed);
   EXPECT_EQ(QProcess::execute("xdotool", {"key", "ctrl+shift+F12"}), 0);
   EXPECT_TRUE(pressed.wait(3000));
   // Num Lock on does not stop it.

@@ -9,7 +9,7 @@
 #include <limits>
 
 #include "bar/faces.h"
-#include "ui/platform/x11_window_state.h"
+#include "platform/x11_window_state.h"
 
 namespace tarvolin::ui {
 
@@ -61,7 +61,7 @@ void CommandBox::mouseReleaseEvent(QMouseEvent* event) {
 CommandBar::CommandBar()
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       box_(new CommandBox(this)) {
-  x11::PrepareSkipTaskbar();
+  platform::x11::PrepareSkipTaskbar();
   setWindowTitle(QStringLiteral("Tarvolin"));
   // Qt's pixel is a 96th of an inch: 15 twips.
   setFixedSize(bar::kBarTwips.width / 15, bar::kBarTwips.height / 15);
@@ -105,7 +105,7 @@ void CommandBar::setVisible(bool visible) {
   if (again) {
     // Shown again, perhaps soon after it hid (a toggle pressed twice, a
     // re-map to get the focus): the states are asked for after the map too.
-    x11::KeepOnTop(this);
+    platform::x11::KeepOnTop(this);
   }
 }
 
@@ -115,7 +115,7 @@ void CommandBar::moveEvent(QMoveEvent* event) {
 }
 
 void CommandBar::showEvent(QShowEvent* event) {
-  x11::SkipTaskbar(this);
+  platform::x11::SkipTaskbar(this);
   QWidget::showEvent(event);
 }
 

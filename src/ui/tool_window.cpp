@@ -5,7 +5,7 @@
 #include <QScreen>
 
 #include "core/geometry.h"
-#include "ui/platform/x11_window_state.h"
+#include "platform/x11_window_state.h"
 
 namespace tarvolin::ui {
 
@@ -21,7 +21,7 @@ ToolWindow::ToolWindow(const QString& caption, QSize clientSize)
 }
 
 void ToolWindow::showEvent(QShowEvent* event) {
-  x11::SkipTaskbar(this);
+  platform::x11::SkipTaskbar(this);
   QWidget::showEvent(event);
 }
 

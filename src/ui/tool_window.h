@@ -6,7 +6,7 @@
 #include <QWidget>
 
 #include "core/geometry.h"
-#include "ui/platform/desktop.h"
+#include "platform/desktop.h"
 
 namespace tarvolin::ui {
 

@@ -16,11 +16,11 @@
 #include <QDateTime>
 #include <cstdio>
 
-#include "ui/platform/portal_shortcut.h"
+#include "platform/portal_shortcut.h"
 
 namespace {
 
-using tarvolin::ui::PortalShortcuts;
+using tarvolin::platform::PortalShortcuts;
 
 class Portal : public QObject {
  public:
@@ -122,7 +122,7 @@ class Tester : public QDBusAbstractAdaptor {
 
 int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
-  qDBusRegisterMetaType<tarvolin::ui::PortalShortcut>();
+  qDBusRegisterMetaType<tarvolin::platform::PortalShortcut>();
   qDBusRegisterMetaType<PortalShortcuts>();
   // The slot below names the list by this name.
   qRegisterMetaType<PortalShortcuts>("PortalShortcuts");

@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace tarvolin::ui::x11 {
+namespace tarvolin::platform::x11 {
 
 // Marks a window that is about to be mapped (call it from showEvent, which
 // comes before the map) as having no task-bar or pager entry. The window
@@ -53,4 +53,4 @@ bool FrameKnown(QWidget* widget);
 // window while the program goes on starting.
 void Flush();
 
-}  // namespace tarvolin::ui::x11
+}  // namespace tarvolin::platform::x11

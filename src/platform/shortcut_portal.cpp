@@ -1,4 +1,4 @@
-#include "ui/platform/shortcut_portal.h"
+#include "platform/shortcut_portal.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "core/key_names.h"
-#include "ui/platform/portal_shortcut.h"
+#include "platform/portal_shortcut.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ constexpr QLatin1String kShortcutId("toggle");
 
 }  // namespace
 
-namespace tarvolin::ui {
+namespace tarvolin::platform {
 
 ShortcutPortal::ShortcutPortal(const std::string& key,
                                std::function<void(const std::string&)> bound,
@@ -156,4 +156,4 @@ void ShortcutPortal::Tell(const std::string& trigger) {
   }
 }
 
-}  // namespace tarvolin::ui
+}  // namespace tarvolin::platform

@@ -1,4 +1,4 @@
-#include "ui/platform/desktop.h"
+#include "platform/desktop.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -10,12 +10,12 @@
 #include <cstdio>
 
 #include "core/key_names.h"
-#include "ui/platform/hotkey.h"
-#include "ui/platform/shortcut_portal.h"
-#include "ui/platform/sway.h"
-#include "ui/platform/x11_window_state.h"
+#include "platform/hotkey.h"
+#include "platform/shortcut_portal.h"
+#include "platform/sway.h"
+#include "platform/x11_window_state.h"
 
-namespace tarvolin::ui::platform {
+namespace tarvolin::platform {
 
 namespace {
 
@@ -216,4 +216,4 @@ std::unique_ptr<SummonKey> SummonKey::Bind(const std::string& name, Listeners li
 
 SummonKey::~SummonKey() = default;
 
-}  // namespace tarvolin::ui::platform
+}  // namespace tarvolin::platform

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QVariantMap>
 
-namespace tarvolin::ui {
+namespace tarvolin::platform {
 
 struct PortalShortcut {
   QString id;
@@ -31,6 +31,6 @@ inline const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShor
 
 using PortalShortcuts = QList<PortalShortcut>;
 
-}  // namespace tarvolin::ui
+}  // namespace tarvolin::platform
 
-Q_DECLARE_METATYPE(tarvolin::ui::PortalShortcut)
+Q_DECLARE_METATYPE(tarvolin::platform::PortalShortcut)

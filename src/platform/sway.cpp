@@ -1,4 +1,4 @@
-#include "ui/platform/sway.h"
+#include "platform/sway.h"
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace tarvolin::ui::sway {
+namespace tarvolin::platform::sway {
 
 namespace {
 
@@ -99,4 +99,4 @@ bool Command(unsigned long window, const std::string& command) {
   return done;
 }
 
-}  // namespace tarvolin::ui::sway
+}  // namespace tarvolin::platform::sway

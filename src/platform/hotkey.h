@@ -12,7 +12,7 @@
 
 #include "core/key_names.h"
 
-namespace tarvolin::ui {
+namespace tarvolin::platform {
 
 // X11 modifier masks and a keysym for a combination's name.
 struct X11Combination {
@@ -40,4 +40,4 @@ class GlobalHotkey : public QObject, public QAbstractNativeEventFilter {
   std::uint16_t modifiers_ = 0;
 };
 
-}  // namespace tarvolin::ui
+}  // namespace tarvolin::platform

@@ -1,4 +1,4 @@
-#include "ui/platform/x11_window_state.h"
+#include "platform/x11_window_state.h"
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -20,7 +20,7 @@
 #include <utility>
 #endif
 
-namespace tarvolin::ui::x11 {
+namespace tarvolin::platform::x11 {
 
 #if defined(TARVOLIN_HAVE_XCB)
 
@@ -311,4 +311,4 @@ bool HasInputFocus(QWidget* widget) {
 
 #endif
 
-}  // namespace tarvolin::ui::x11
+}  // namespace tarvolin::platform::x11

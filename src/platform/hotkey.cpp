@@ -1,4 +1,4 @@
-#include "ui/platform/hotkey.h"
+#include "platform/hotkey.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -13,7 +13,7 @@
 #include <QtGui/qguiapplication_platform.h>
 #endif
 
-namespace tarvolin::ui {
+namespace tarvolin::platform {
 
 namespace {
 
@@ -170,4 +170,4 @@ bool GlobalHotkey::nativeEventFilter(const QByteArray&, void*, qintptr*) {
 
 #endif
 
-}  // namespace tarvolin::ui
+}  // namespace tarvolin::platform

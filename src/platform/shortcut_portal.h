@@ -11,9 +11,9 @@
 #include <functional>
 #include <string>
 
-#include "ui/platform/portal_shortcut.h"
+#include "platform/portal_shortcut.h"
 
-namespace tarvolin::ui {
+namespace tarvolin::platform {
 
 class ShortcutPortal : public QObject {
   Q_OBJECT
@@ -57,4 +57,4 @@ class ShortcutPortal : public QObject {
   bool told_ = false;
 };
 
-}  // namespace tarvolin::ui
+}  // namespace tarvolin::platform

@@ -17,12 +17,10 @@
 
 class QWidget;
 
-namespace tarvolin::ui {
+namespace tarvolin::platform {
+
 class GlobalHotkey;
 class ShortcutPortal;
-}  // namespace tarvolin::ui
-
-namespace tarvolin::ui::platform {
 
 class Desktop {
  public:
@@ -82,4 +80,4 @@ class SummonKey : public QObject {
   std::unique_ptr<ShortcutPortal> portal_;
 };
 
-}  // namespace tarvolin::ui::platform
+}  // namespace tarvolin::platform

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace tarvolin::ui::sway {
+namespace tarvolin::platform::sway {
 
 // Whether the bar runs under sway: $SWAYSOCK names its socket.
 bool Running();
@@ -15,4 +15,4 @@ bool Running();
 // sway carried it out.
 bool Command(unsigned long window, const std::string& command);
 
-}  // namespace tarvolin::ui::sway
+}  // namespace tarvolin::platform::sway
