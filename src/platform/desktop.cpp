@@ -161,7 +161,7 @@ void Desktop::Summon(QWidget& bar, const std::string& activationToken, const std
   }
 }
 
-std::unique_ptr<SummonKey> SummonKey::Bind(const std::string& name, Listeners listeners) {
+std::unique_ptr<SummonKey> SummonKey::Bind(const std::string& name, const Listeners& listeners) {
   if (!ParseKeyCombination(name)) {
     // Refused in the same words on every system and desktop.
     std::fprintf(stderr, "tarvolin: no hotkey: %s\n", NotAKeyCombination(name).c_str());

@@ -71,7 +71,7 @@ class SummonKey : public QObject {
     std::function<void(const std::string& name)> held;
     std::function<void(const std::string& why)> failed;
   };
-  static std::unique_ptr<SummonKey> Bind(const std::string& name, Listeners listeners);
+  static std::unique_ptr<SummonKey> Bind(const std::string& name, const Listeners& listeners);
   ~SummonKey() override;
 
  private:
