@@ -132,9 +132,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's libraries: an install without recommendations would not start.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # The dialogs' face (without it the desktop's own stands in, and some
-# captions are cut short), and xdg-open, which opens web addresses,
-# documents and folders.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, xdg-utils")
+# captions are cut short); xdg-open, which opens web addresses, documents
+# and folders; and Qt's Wayland plugin, which a session without an X server
+# needs for the bar to show at all.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, xdg-utils, qt6-wayland")
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_FILE})
 set(CPACK_TARVOLIN_BUILD_DIR ${CMAKE_BINARY_DIR})
 include(CPack)

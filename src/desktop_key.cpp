@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -97,6 +98,20 @@ std::vector<std::string> CurrentPaths() {
   return Paths(list);
 }
 
+// A key of a custom shortcut, as gsettings prints it: "'<Super>e'".
+std::string EntryValue(const std::string& path, const char* key) {
+  std::string value;
+  Gsettings({"get", std::string(kEntrySchema) + ":" + path, key}, &value);
+  while (!value.empty() && (value.back() == '\n' || value.back() == ' ')) {
+    value.pop_back();
+  }
+  return value;
+}
+
+std::string Quoted(const std::string& text) {
+  return "'" + text + "'";
+}
+
 }  // namespace
 
 int BindGnomeKey(const std::string& key, const std::string& command) {
@@ -117,6 +132,14 @@ int BindGnomeKey(const std::string& key, const std::string& command) {
   bool listed = false;
   for (const std::string& path : paths) {
     listed = listed || path == kPath;
+    // The desktop would run one of the two: a key is bound once.
+    if (path != kPath && EntryValue(path, "binding") == Quoted(accelerator)) {
+      std::fprintf(stderr,
+                   "tarvolin: %s already runs the custom shortcut %s in GNOME's keyboard "
+                   "settings; free it there or bind another key (--bind-key=KEY)\n",
+                   key.c_str(), EntryValue(path, "name").c_str());
+      return 1;
+    }
   }
   if (!listed) {
     paths.emplace_back(kPath);
@@ -126,6 +149,17 @@ int BindGnomeKey(const std::string& key, const std::string& command) {
       !Gsettings({"set", entry, "command", command}) ||
       !Gsettings({"set", entry, "binding", accelerator}) || !SetList(paths)) {
     std::fprintf(stderr, "tarvolin: GNOME's keyboard settings could not be written\n");
+    return 1;
+  }
+  // Without a session bus gsettings keeps what it is given in memory and
+  // says it worked: what reads back is what holds.
+  const std::vector<std::string> kept = CurrentPaths();
+  if (EntryValue(kPath, "binding") != Quoted(accelerator) ||
+      std::find(kept.begin(), kept.end(), kPath) == kept.end()) {
+    std::fprintf(stderr,
+                 "tarvolin: GNOME's keyboard settings did not keep the shortcut (is there a "
+                 "session bus?); bind %s to %s in the desktop's own settings\n",
+                 key.c_str(), command.c_str());
     return 1;
   }
   std::printf(

@@ -175,13 +175,18 @@ TEST_F(BarTest, EnterRunsTheQuickcommandFirstThenTheLineOrSaysWhyNot) {
   EXPECT_EQ(rules_->History().entries, (Strings{"C:\\GAMES\\Run.exe", "PLAY", "WWW.X.ORG"}));
   Run("c:\\games\\missing.exe");
   ExpectStatus("-::File not found::-");
+  // A program without a dot in its name starts in its folder.
+  temp_.Write("c/bin/xeyes", "");
+  Run("c:\\bin\\xeyes");
+  EXPECT_EQ(Opened(), (Calls{{"c:\\bin\\xeyes", "c:\\bin\\"}}));
+  EXPECT_EQ(rules_->History().entries.front(), "c:\\bin\\xeyes");
 
   // What fails to start is told, and the line stays.
   shell_.failure = "c:\\games\\run.exe: Exec format error";
   Run("c:\\games\\run.exe");
   ExpectStatus("c:\\games\\run.exe");
   EXPECT_EQ(Asked(), (Strings{"bar: c:\\games\\run.exe: Exec format error -> "}));
-  EXPECT_EQ(rules_->History().entries.front(), "C:\\GAMES\\Run.exe");
+  EXPECT_EQ(rules_->History().entries.front(), "c:\\bin\\xeyes");
   shell_.failure.clear();
   Opened();
 
@@ -291,6 +296,15 @@ TEST_F(BarTest, TabCompletesTheWordBeforeTheCaret) {
   Press(Key::kTab);
   EXPECT_EQ(view_.text, "run \"c:\\Two words\\a b.txt\"");
   EXPECT_EQ(SplitWords(view_.text), (Strings{"run", "c:\\Two words\\a b.txt"}));
+  // Under ~ the quotes go after the ~/, where the line still reads the
+  // home folder: the same file reaches the program.
+  temp_.Write("home/notes/todo list.txt", "");
+  view_.Type("tvshow ~/notes/to");
+  Press(Key::kTab);
+  EXPECT_EQ(view_.text, "tvshow ~/\"notes/todo list.txt\"");
+  Press(Key::kEnter);
+  EXPECT_EQ(Opened(),
+            (Calls{{temp_ / "bin/tvshow|" + temp_ / "home/notes/todo list.txt", temp_ / "home"}}));
 }
 
 // F2 takes the bar's text into the editor, then empties the box; F3 records

@@ -145,7 +145,7 @@ class DriveTest : public ::testing::Test {
       temp_.Write(file, "x");
     }
     files_.SetDriveMap({{'c', temp_.Path()}});
-    settings_.WebExtensionList = {".com", ".org", ".net"};
+    settings_.WebExtensionList = {".com", ".org", ".net", ".DE"};
   }
   // The command for a line as text: its kind, then its fields that are set.
   std::string Run(const std::string& line) {
@@ -173,7 +173,9 @@ TEST_F(DriveTest, DispatchesWordsAddressesDrivePathsAndWindowsPrograms) {
   const std::pair<const char*, std::string> cases[] = {
       {"QUIT", "quit"}, {"Exit", "quit"}, {"Help", "dialog 0"}, {"edit", "dialog 1"},
       {"options", "dialog 2"},
-      {"MIRELO", "dialog 3"}, {"WWW.Example.ORG/Path", "open www.example.org/path"},
+      {"MIRELO", "dialog 3"}, {"WWW.Example.ORG/Path", "open www.example.org/Path"},
+      {"HTTPS://Example.org/X?q=A#Top", "open https://example.org/X?q=A#Top"},
+      {"Example.DE", "open http://example.de"},
       {"HTTPS://A.b", "open https://a.b"}, {"Example.COM", "open http://example.com"},
       {"example.comx", "nothing"}, {"c:\\tools\\setup.com", "open http://c:\\tools\\setup.com"},
       {"c", "run c:\\ c:\\"}, {"C:\\Games\\RUN.exe", "run c:\\games\\run.exe c:\\games\\"},
@@ -203,6 +205,12 @@ TEST_F(DriveTest, LinuxLinesAndTargets) {
       {"show -a \"two words\" 'x y' ''", "start " + t + "/bin/show -a|two words|x y| " + t},
       {"Show", "nothing"},  // names on PATH are not folded
       {"show x.com", "open http://show x.com"},
+      // ~ starts a word's home folder, outside quotes, as in a shell.
+      {"show ~ ~/Games x~ '~/q' \"~\"",
+       "start " + t + "/bin/show " + t + "|" + t + "/Games|x~|~/q|~ " + t},
+      {"show ~/\"My Docs\"", "start " + t + "/bin/show " + t + "/My Docs " + t},
+      // A program without a dot on a drive path lives in its folder.
+      {"c:\\bin\\show", "run c:\\bin\\show c:\\bin\\"},
       {t + "/My Docs/a b.txt", "run " + t + "/My Docs/a b.txt " + t + "/My Docs"},
       {"~/Games/run.exe -v", "start " + t + "/Games/run.exe -v " + t + "/Games"},
       {"$HOME/${TV_GAMES}/%TV_GAMES%", "nothing -::File not found::-"},

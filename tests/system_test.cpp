@@ -440,8 +440,9 @@ class LauncherTest : public FileSystemTest {
     ::setenv("XDG_RUNTIME_DIR", temp_.Path().c_str(), 1);
     ::setenv("DISPLAY", ":41", 1);
   }
-  int Run(const std::string& arguments) {
-    const std::string command = "FAKE_BAR_LOG=" + (temp_ / "log") + " " +
+  // `environment`: further variables for the launcher, "NAME=value ...".
+  int Run(const std::string& arguments, const std::string& environment = "") {
+    const std::string command = environment + " FAKE_BAR_LOG=" + (temp_ / "log") + " " +
                                 (temp_ / "usr/bin/tarvolin") + " " + arguments + " 2>" +
                                 (temp_ / "errors");
     const int status = std::system(command.c_str());
@@ -463,6 +464,16 @@ TEST_F(LauncherTest, RunsTheBarBesideItOrFromLib) {
   fs::copy_file(TARVOLIN_FAKE_BAR, temp_ / "usr/bin/libtarvolin-bar.so");
   EXPECT_EQ(Run(""), 7);
   EXPECT_EQ(temp_.Read("log"), temp_ / "usr/bin/libtarvolin-bar.so");
+}
+
+// Where GNOME's keyboard settings cannot be reached (no session bus, or no
+// such settings at all), --bind-key says so and fails: nothing was bound.
+TEST_F(LauncherTest, BindingAKeyWithoutTheDesktopsSettingsFails) {
+  EXPECT_EQ(Run("--bind-key=Super+F7 >" + (temp_ / "out"),
+                "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (temp_ / "no-bus")),
+            1);
+  EXPECT_NE(temp_.Read("errors").find("tarvolin: "), std::string::npos);
+  EXPECT_EQ(temp_.Read("out"), "");
 }
 
 // A resident bar from before the launcher passed tokens on closes such a

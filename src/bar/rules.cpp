@@ -453,11 +453,12 @@ void BarRules::CompleteWord() {
     state.candidates = TabCandidates(words.empty() ? std::string() : words.front(), names,
                                      *programs_, *applicationNames_, system_.files);
     // A candidate with a blank or a quote goes in quoted, so that the line
-    // reads it back as one word.
+    // reads it back as one word; a leading ~/ stays outside the quotes,
+    // where the line reads it as the home folder.
     for (std::string& candidate : state.candidates) {
       if (candidate.find_first_of(" \t\"'") != std::string::npos) {
         const char mark = candidate.find('"') == std::string::npos ? '"' : '\'';
-        candidate.insert(candidate.begin(), mark);
+        candidate.insert(candidate.begin() + (candidate.starts_with("~/") ? 2 : 0), mark);
         candidate += mark;
       }
     }
@@ -501,7 +502,8 @@ void BarRules::CarryOut(const Command& command, bool inTerminal) {
     case Command::Kind::kRunPath:
       // The target starts in its own folder.
       if (system_.files.WhatIsHere(command.folder) != sys::EntryKind::kFolder) {
-        Record();
+        // Nothing started: the line stays, and is not taken as carried out.
+        statusMessage_ = view_.Text();
         view_.Inform(std::nullopt, "Path not found");
         return;
       }

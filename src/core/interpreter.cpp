@@ -19,6 +19,16 @@ bool EndsWith(const std::string& s, const std::string& ending) {
          s.compare(s.size() - ending.size(), ending.size(), ending) == 0;
 }
 
+// A web address as the browser should get it: its scheme and host in small
+// letters, its path, query and fragment as typed (they may tell capitals
+// apart).
+std::string WebAddress(const std::string& text) {
+  const std::size_t scheme = text.find("://");
+  const std::size_t hostStart = scheme == std::string::npos ? 0 : scheme + 3;
+  const std::size_t hostEnd = std::min(text.find_first_of("/?#", hostStart), text.size());
+  return sys::LowerAscii(text.substr(0, hostEnd)) + text.substr(hostEnd);
+}
+
 bool IsDrivePath(const std::string& cmd) {
   const auto isLetter = [](char c) { return c >= 'a' && c <= 'z'; };
   return (cmd.size() >= 2 && isLetter(cmd[0]) && cmd[1] == ':') ||
@@ -118,11 +128,26 @@ bool IsNameCharacter(char c, bool first) {
 std::string ExpandVariables(const std::string& text, const sys::Environment& environment) {
   std::string result;
   std::size_t pos = 0;
-  if (text == "~" || text.rfind("~/", 0) == 0) {
-    result = environment.HomeFolder();
-    pos = 1;
-  }
+  // Outside quotes, as a shell reads a line: a ~ that starts a word.
+  char quote = 0;
+  bool wordStart = true;
   while (pos < text.size()) {
+    const char c = text[pos];
+    const bool blank = c == ' ' || c == '\t';
+    if (quote == 0 && wordStart && c == '~' &&
+        (pos + 1 == text.size() || text[pos + 1] == '/' || text[pos + 1] == ' ' ||
+         text[pos + 1] == '\t')) {
+      result += environment.HomeFolder();
+      ++pos;
+      wordStart = false;
+      continue;
+    }
+    if (quote != 0) {
+      quote = c == quote ? 0 : quote;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    }
+    wordStart = quote == 0 && blank;
     std::size_t nameStart = std::string::npos;
     std::size_t nameEnd = 0;
     std::size_t next = 0;
@@ -216,15 +241,16 @@ Command DispatchCommand(const std::string& text, const SettingsState& settings,
   }
   if (StartsWith(cmd, "https://") || StartsWith(cmd, "http://") || StartsWith(cmd, "www.")) {
     command.kind = Command::Kind::kOpen;
-    command.target = cmd;
+    command.target = WebAddress(text);
     return command;
   }
   // The first matching ending decides, and endings come before drive paths.
   const auto& endings = settings.WebExtensionList;
-  if (std::any_of(endings.begin(), endings.end(),
-                  [&](const std::string& ending) { return EndsWith(cmd, ending); })) {
+  if (std::any_of(endings.begin(), endings.end(), [&](const std::string& ending) {
+        return EndsWith(cmd, sys::LowerAscii(ending));
+      })) {
     command.kind = Command::Kind::kOpen;
-    command.target = "http://" + cmd;
+    command.target = "http://" + WebAddress(text);
     return command;
   }
   const std::string expanded = ExpandVariables(text, files.Env());
@@ -313,8 +339,11 @@ std::string FolderOfTarget(sys::FileSystem& files, const std::string& p) {
   std::string q = NormalizeDrivePath(p);
   // A dot anywhere but in the last place marks a file name: cut once, after
   // the last separator before the final character.
+  // A file without a dot in its name (a program on Linux) lives in the
+  // folder before its last separator too.
   const std::size_t dot = q.find('.');
-  if (dot != std::string::npos && dot + 1 < q.size()) {
+  if ((dot != std::string::npos && dot + 1 < q.size()) ||
+      files.WhatIsHere(q) == sys::EntryKind::kFile) {
     const std::size_t cut = q.find_last_of("\\:", q.size() - 2);
     if (cut != std::string::npos) {
       q.erase(cut + 1);

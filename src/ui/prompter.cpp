@@ -63,7 +63,7 @@ bool Prompter::AskYesNo(QWidget* parent, const QString& text) {
   if (Scripted(QLatin1String(kTitle) + QStringLiteral(": ") + text, &answer)) {
     return answer == QLatin1String("yes");
   }
-  QMessageBox box(QMessageBox::Question, QLatin1String(kTitle), BoxText(text),
+  QMessageBox box(QMessageBox::NoIcon, QLatin1String(kTitle), BoxText(text),
                   QMessageBox::Yes | QMessageBox::No, parent);
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Yes);

@@ -532,7 +532,7 @@ bool BarWindow::AskYesNo(bar::Owner owner, const std::string& text) {
     return NextAnswer() == "yes";
   }
   return ::MessageBoxW(Owner(owner), BoxText(text).c_str(), L"Tarvolin",
-                       MB_YESNO | MB_DEFBUTTON1 | MB_ICONQUESTION) == IDYES;
+                       MB_YESNO | MB_DEFBUTTON1) == IDYES;
 }
 
 std::string BarWindow::OpenFile(bar::Owner owner, const std::string& start) {

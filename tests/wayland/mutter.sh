@@ -54,6 +54,12 @@ gsettings set $list custom-keybindings "['$own']"
 [ "$(gsettings get $list custom-keybindings)" = "['$own']" ] ||
   fail "after --unbind-key: $(gsettings get $list custom-keybindings)"
 [ "$(gsettings get "$entry" binding)" = "''" ] || fail "the binding was left: $(gsettings get "$entry" binding)"
+# A key the user's own shortcut holds is not bound a second time.
+gsettings set "$list.custom-keybinding:$own" binding '<Super>e'
+"$bar" --bind-key=Super+E >/dev/null 2>&1
+[ $? = 1 ] || fail "--bind-key bound a key another shortcut holds"
+[ "$(gsettings get $list custom-keybindings)" = "['$own']" ] ||
+  fail "after a refused --bind-key: $(gsettings get $list custom-keybindings)"
 
 # Where the desktop has a global shortcuts portal (KDE's; a stand-in here),
 # the bar has the key bound through it, says which key the desktop gave,
