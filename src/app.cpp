@@ -60,6 +60,7 @@ App::App(bar::System system, ui::Prompter& prompter)
   connect(&bar_, &ui::CommandBar::Moved, this, &App::KeepPlacing);
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     connect(screen, &QScreen::geometryChanged, this, &App::KeepPlacing);
+    connect(screen, &QScreen::availableGeometryChanged, this, &App::KeepPlacing);
   }
   connect(&bar_, &ui::CommandBar::Activated, this, [this] { rules_.OnActivated(); });
   connect(&placeTimer_, &QTimer::timeout, this, [this] {
@@ -155,11 +156,13 @@ void App::FocusBox() {
 }
 
 bar::Metrics App::Measure() const {
+  // The work area: what panels that reserve their space (a strut) leave.
   const QScreen* screen = QGuiApplication::primaryScreen();
-  const QSize size = screen->geometry().size();
+  const QRect work = screen->availableGeometry();
   return {{bar_.width(), bar_.height()},
-          {size.width(), size.height()},
-          static_cast<float>(1440.0 / screen->logicalDotsPerInchY())};
+          {work.width(), work.height()},
+          static_cast<float>(1440.0 / screen->logicalDotsPerInchY()),
+          {work.x(), work.y()}};
 }
 
 void App::MoveBar(Point place) {

@@ -273,7 +273,8 @@ void BarRules::RunFirstRunSetUp() {
 
 void BarRules::PlaceBar(int corner) {
   const Metrics metrics = view_.Measure();
-  view_.MoveBar(PlaceCommandBar(corner, metrics.bar, metrics.screen, metrics.twipsPerPixel));
+  const Point place = PlaceCommandBar(corner, metrics.bar, metrics.screen, metrics.twipsPerPixel);
+  view_.MoveBar({metrics.workOrigin.x + place.x, metrics.workOrigin.y + place.y});
 }
 
 void BarRules::OnEdit() {
@@ -551,8 +552,9 @@ void BarRules::RollOutForm(Dialog dialog) {
           settings_,
           [this](int corner) {
             const Metrics metrics = view_.Measure();
-            view_.MoveBar(
-                OptionsCornerPosition(corner, metrics.bar, metrics.screen, metrics.twipsPerPixel));
+            const Point place =
+                OptionsCornerPosition(corner, metrics.bar, metrics.screen, metrics.twipsPerPixel);
+            view_.MoveBar({metrics.workOrigin.x + place.x, metrics.workOrigin.y + place.y});
           },
           canGoOnline_);
       // Showing the corner it finds is a click on it: the bar moves by the

@@ -34,11 +34,15 @@ class Prompts {
   virtual std::string OpenFile(Owner owner, const std::string& start) = 0;
 };
 
-// The sizes the bar is placed by.
+// The sizes the bar is placed by. `screen` is the work area, the part of
+// the primary screen that panels and task bars leave free, and
+// `workOrigin` its top left corner: on a screen without them, the whole
+// screen at 0, 0.
 struct Metrics {
   Size bar;
   Size screen;
   float twipsPerPixel = 15;
+  Point workOrigin = {};
 };
 
 class View : public Prompts {

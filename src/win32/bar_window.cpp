@@ -404,9 +404,13 @@ void BarWindow::FocusBox() {
 bar::Metrics BarWindow::Measure() const {
   RECT frame{};
   ::GetWindowRect(bar_, &frame);
+  // The work area: what the task bar and other desktop bars leave.
+  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   return {{frame.right - frame.left, frame.bottom - frame.top},
-          {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)},
-          1440.0f / static_cast<float>(Dpi())};
+          {work.right - work.left, work.bottom - work.top},
+          1440.0f / static_cast<float>(Dpi()),
+          {work.left, work.top}};
 }
 
 void BarWindow::MoveBar(Point place) {

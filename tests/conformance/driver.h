@@ -40,6 +40,9 @@ class Driver {
   virtual bool BarShown() = 0;
   // The notification area goes away, or starts afresh.
   virtual void EndTray() = 0;
+  // A panel `height` pixels high takes the top of the screen and reserves
+  // its space (a strut); false where the driver cannot have one.
+  virtual bool ReservePanel(int height) = 0;
 
   virtual bool DialogOpen(Dialog dialog) = 0;
   // The user closes the dialog's window.

@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -97,6 +98,14 @@ class QtDriver : public Driver {
     // The bar looks for the notification area once a second.
     (void)QTest::qWaitFor([this] { return BarShown(); }, 5000);
   }
+  bool ReservePanel(int height) override {
+    panel_.start("trayer", {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
+                            "100", "--height", QString::number(height), "--SetDockType", "true",
+                            "--SetPartialStrut", "true"});
+    return QTest::qWaitFor(
+        [height] { return QGuiApplication::primaryScreen()->availableGeometry().top() == height; },
+        10000);
+  }
   bool DialogOpen(Dialog dialog) override { return app_.OpenDialog(dialog) != nullptr; }
   void CloseDialog(Dialog dialog) override {
     if (ui::ToolWindow* window = app_.OpenDialog(dialog)) {
@@ -175,6 +184,7 @@ class QtDriver : public Driver {
   ui::Prompter prompter_;
   App app_;
   bool trayEnded_ = false;
+  QProcess panel_;
 };
 
 }  // namespace

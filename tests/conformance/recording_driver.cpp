@@ -38,6 +38,11 @@ class RecordingDriver : public Driver {
     view_.hasTray = false;
     rules_.OnTrayGone();
   }
+  bool ReservePanel(int height) override {
+    view_.metrics.workOrigin = {0, height};
+    view_.metrics.screen.height -= height;
+    return true;
+  }
   bool DialogOpen(Dialog dialog) override { return rules_.IsOpen(dialog); }
   void CloseDialog(Dialog dialog) override { rules_.OnDialogClosed(dialog); }
   std::vector<std::string> EditorBoxes() override {

@@ -19,13 +19,12 @@ using Strings = std::vector<std::string>;
 
 class Conformance : public ::testing::Test {
  protected:
-  // Starts a bar in the bottom right corner with these quickcommands.
-  void Start(const std::string& quickcommands, const std::string& settings = "") {
+  // Starts a bar in this corner with these quickcommands.
+  void Start(const std::string& quickcommands, int corner = 4) {
     temp_.Write("prog/files.cfg", quickcommands);
-    temp_.Write("prog/tv.ini",
-                "[Tarvolin]\r\nloca=4\r\nCaseSensitive=0\r\nAutoUpdate=0\r\n"
-                "WebExtensions=com,org\r\nHotkey=none\r\n" +
-                    settings);
+    temp_.Write("prog/tv.ini", "[Tarvolin]\r\nloca=" + std::to_string(corner) +
+                                   "\r\nCaseSensitive=0\r\nAutoUpdate=0\r\n"
+                                   "WebExtensions=com,org\r\nHotkey=none\r\n");
     bar_ = MakeDriver({temp_ / "prog", &now_, &shell_, fileChoices_});
     bar_->Start();
   }
@@ -137,6 +136,17 @@ TEST_F(Conformance, TheBarGoesBackToItsCornerAndTheOptionsMoveIt) {
   bar_->CloseDialog(Dialog::kOptions);
   bar_->Tick();
   EXPECT_EQ(bar_->BarPlace(), PlaceCommandBar(1, {250, 19}, {1024, 768}, 15));
+}
+
+// A panel that reserves its space along the top (there from the start, or
+// come since): a bar in a top corner stands below it, in the work area.
+TEST_F(Conformance, TheBarStandsBelowAPanelThatReservesItsSpace) {
+  Start("", 2);
+  if (!bar_->ReservePanel(24)) {
+    GTEST_SKIP() << "this run has no panel";
+  }
+  bar_->Tick();
+  EXPECT_EQ(bar_->BarPlace(), (Point{774, 24}));
 }
 
 // The editor's boxes show what the rules say after each action: the bar's

@@ -70,7 +70,10 @@ class RecordingView : public bar::View {
     selectionLength = 0;
   }
   void FocusBox() override {}
-  bar::Metrics Measure() const override { return {{250, 19}, {1024, 768}, 15.0f}; }
+  // The bar, the work area (the whole screen unless a test reserves a
+  // panel's space) and its origin.
+  bar::Metrics metrics{{250, 19}, {1024, 768}, 15.0f, {0, 0}};
+  bar::Metrics Measure() const override { return metrics; }
   void MoveBar(Point to) override { place = to; }
   void ShowBar(bool activate) override {
     shown = true;
