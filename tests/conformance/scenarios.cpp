@@ -143,7 +143,7 @@ TEST_F(Conformance, TheBarGoesBackToItsCornerAndTheOptionsMoveIt) {
 TEST_F(Conformance, TheBarStandsBelowAPanelThatReservesItsSpace) {
   Start("", 2);
   if (!bar_->ReservePanel(24)) {
-    GTEST_SKIP() << "this run has no panel";
+    GTEST_SKIP() << "no panel can reserve space for this view";
   }
   bar_->Tick();
   EXPECT_EQ(bar_->BarPlace(), (Point{774, 24}));
