@@ -130,6 +130,16 @@ TEST_F(AppsTest, LaunchRunsTheEntryInItsFolderOrTerminal) {
   EXPECT_EQ(apps_->Launch("org.example.Draw.desktop", work, true), "");
   EXPECT_EQ(Mark("draw"), (Strings{work, "draw"}));
   EXPECT_FALSE(Mark("terminal").empty());
+  // A % in the terminal's own words reaches it as it is, not as a field
+  // code of the entry's.
+  for (const char* marker : {"terminal", "top"}) {
+    ::unlink((*temp_ / marker).c_str());
+  }
+  ::setenv("TERMINAL", (*temp_ / "bin/term").append(" %c").c_str(), 1);
+  EXPECT_EQ(apps_->Launch("top.desktop", work, false), "");
+  EXPECT_EQ(Mark("top"), (Strings{work, "top", "-d", "1"}));
+  EXPECT_EQ(Mark("terminal"), (Strings{"%c", "-e", "mark", "top", "-d", "1"}));
+  ::setenv("TERMINAL", (*temp_ / "bin/term").c_str(), 1);
   EXPECT_NE(apps_->Launch("removed.desktop", work, false), "");
 }
 

@@ -127,9 +127,12 @@ void ShortcutPortal::Bound(uint response, const QVariantMap& results) {
                                            this, SLOT(Bound(uint, QVariantMap)));
   // A success says nothing of the key: the shortcuts it gives back say how
   // each is pressed, and a shortcut without that has no key yet.
+  // Any process on the bus may answer: what is not the list of shortcuts
+  // it should be is no key, never read as one.
   std::string trigger;
   const QVariant given = results.value(QStringLiteral("shortcuts"));
-  if (response == 0 && given.userType() == qMetaTypeId<QDBusArgument>()) {
+  if (response == 0 && given.userType() == qMetaTypeId<QDBusArgument>() &&
+      given.value<QDBusArgument>().currentSignature() == QLatin1String("a(sa{sv})")) {
     for (const PortalShortcut& shortcut : qdbus_cast<PortalShortcuts>(given)) {
       if (shortcut.id == kShortcutId) {
         trigger = shortcut.properties.value(QStringLiteral("trigger_description"))
@@ -144,7 +147,11 @@ void ShortcutPortal::Bound(uint response, const QVariantMap& results) {
 
 void ShortcutPortal::Activated(const QDBusObjectPath& session, const QString& id, qulonglong,
                                const QVariantMap& options) {
-  if (session.path() == session_ && id == kShortcutId) {
+  // A flood of presses (any process on the bus can send them) is taken as
+  // one press a tenth of a second at most.
+  if (session.path() == session_ && id == kShortcutId &&
+      (!lastPress_.isValid() || lastPress_.elapsed() >= kPressGapMs)) {
+    lastPress_.start();
     pressed_(options.value(QStringLiteral("activation_token")).toString().toStdString());
   }
 }

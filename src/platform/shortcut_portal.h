@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDBusObjectPath>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
@@ -55,6 +56,8 @@ class ShortcutPortal : public QObject {
   QString request_;
   int tokens_ = 0;
   bool told_ = false;
+  static constexpr int kPressGapMs = 100;
+  QElapsedTimer lastPress_;
 };
 
 }  // namespace tarvolin::platform

@@ -37,6 +37,7 @@ class Portal : public QObject {
   QString session;
   QStringList bound;
   bool keys = true;
+  QString answer;
 };
 
 // "CTRL+ALT+space" as a desktop shows it: "Ctrl+Alt+Space".
@@ -85,7 +86,17 @@ class GlobalShortcuts : public QDBusAbstractAdaptor {
         }
       }
     }
-    portal_->Respond(call, options, {{QStringLiteral("shortcuts"), QVariant::fromValue(given)}});
+    // --answer=map, struct or nested: the shortcuts of another type, as a
+    // hostile service on the bus might give them.
+    QVariant answer = QVariant::fromValue(given);
+    if (portal_->answer == QLatin1String("map")) {
+      answer = QVariantMap{{QStringLiteral("toggle"), QStringLiteral("CTRL+ALT+space")}};
+    } else if (portal_->answer == QLatin1String("struct") && !given.isEmpty()) {
+      answer = QVariant::fromValue(given.front());
+    } else if (portal_->answer == QLatin1String("nested")) {
+      answer = QVariant::fromValue(QList<PortalShortcuts>{given});
+    }
+    portal_->Respond(call, options, {{QStringLiteral("shortcuts"), answer}});
     return QDBusObjectPath(QStringLiteral("/org/freedesktop/portal/desktop/request/x/z"));
   }
 
@@ -126,8 +137,14 @@ int main(int argc, char* argv[]) {
   qDBusRegisterMetaType<PortalShortcuts>();
   // The slot below names the list by this name.
   qRegisterMetaType<PortalShortcuts>("PortalShortcuts");
+  qDBusRegisterMetaType<QList<PortalShortcuts>>();
   Portal portal;
   portal.keys = !app.arguments().contains(QStringLiteral("--no-keys"));
+  for (const QString& argument : app.arguments()) {
+    if (argument.startsWith(QLatin1String("--answer="))) {
+      portal.answer = argument.mid(9);
+    }
+  }
   auto* shortcuts = new GlobalShortcuts(&portal);
   new Tester(&portal, shortcuts);
   QDBusConnection bus = QDBusConnection::sessionBus();

@@ -89,4 +89,20 @@ for keys in "" --no-keys; do
   wait_until 5 shows "$corner" || fail "the portal's key ($keys) did not bring the bar: '$(bar_state)'"
 done
 
+# A portal that answers with shortcuts of another type is refused, as one
+# that binds no key: the bar runs on and says how to bind the key.
+for answer in map struct nested; do
+  kill "$bar_pid" $portal 2>/dev/null
+  wait_until 5 gone || fail "the bar did not end"
+  "$work/bin/fake_portal" --answer=$answer >"$work/run/portal.log" 2>&1 &
+  portal=$!
+  wait_until 5 grep -qs ready "$work/run/portal.log" || fail "the stand-in portal did not start"
+  "$bar" >"$work/run/bar.log" 2>&1 &
+  bar_pid=$!
+  wait_until 10 grep -qs "hotkey: .*bind Ctrl+Alt+Space to tarvolin --toggle" "$work/run/bar.log" ||
+    fail "a $answer answer: $(cat "$work/run/bar.log")"
+  sleep 0.5
+  kill -0 "$bar_pid" 2>/dev/null || fail "the bar ended on a $answer answer"
+done
+
 finish

@@ -43,9 +43,15 @@ AppInfo InTerminal(GDesktopAppInfo* info) {
     return nullptr;
   }
   const Text exec(g_key_file_get_string(keys.get(), kGroup, "Exec", nullptr));
+  // The terminal's words go in as they are: a % of theirs is doubled, or
+  // GIO would read it as a field code (%c, the entry's name).
   std::string line;
   for (const std::string& word : terminal) {
-    line += Text(g_shell_quote(word.c_str())).get();
+    std::string plain;
+    for (const char c : word) {
+      plain += c == '%' ? std::string("%%") : std::string(1, c);
+    }
+    line += Text(g_shell_quote(plain.c_str())).get();
     line += ' ';
   }
   line += exec ? exec.get() : "";
