@@ -17,7 +17,9 @@
 
 #include "core/interpreter.h"
 #include "core/quickcommands.h"
+#include "core/request.h"
 #include "core/settings.h"
+#include "sys/environment.h"
 #include "sys/posix/ini_store.h"
 #include "sys/posix/posix_filesystem.h"
 #include "sys/text.h"
@@ -145,6 +147,43 @@ void Paths(const std::string& input) {
   files.FirstMatchingEntry(path, sys::kAttrDirectory | sys::kAttrHidden);
   IsValidTarget(files, path);
   NormalizeDrivePath(path);
+}
+
+// The request line of a second start: a line that parses formats back to
+// itself, and whatever request is made of the bytes formats to a line that
+// parses back to it, less what may not be passed on.
+void Request(const std::string& input) {
+  if (const auto parsed = ParseRequest(input)) {
+    Check(FormatRequest(*parsed) == input, "a parsed request formats back to its line");
+  }
+  const std::size_t first = input.find('\n');
+  const std::size_t second = first == std::string::npos ? first : input.find('\n', first + 1);
+  tarvolin::Request made{
+      input.size() % 2 == 0 ? "show" : "toggle", input.substr(0, first),
+      first == std::string::npos ? "" : input.substr(first + 1, second - first - 1)};
+  const auto back = ParseRequest(FormatRequest(made));
+  Check(back.has_value() && back->verb == made.verb, "a formatted request parses");
+  Check(back->activationToken.empty() || back->activationToken == made.activationToken,
+        "the token comes back as it was, or not at all");
+  Check(back->startupId.empty() || back->startupId == made.startupId,
+        "the startup id comes back as it was, or not at all");
+}
+
+// A line's words: each put back in quotes of a kind it does not hold, the
+// line splits into the same words; expanding variables never fails.
+void Words(const std::string& input) {
+  const std::vector<std::string> words = SplitWords(input);
+  std::string line;
+  for (const std::string& word : words) {
+    if (word.find('"') != std::string::npos && word.find('\'') != std::string::npos) {
+      return;
+    }
+    const char quote = word.find('"') == std::string::npos ? '"' : '\'';
+    line += std::string(1, quote) + word + quote + " ";
+  }
+  Check(SplitWords(line) == words, "quoted words split back into themselves");
+  static const sys::FixedEnvironment environment({{"HOME", "/home/u"}, {"A", "$A%A%"}});
+  ExpandVariables(input, environment);
 }
 
 }  // namespace tarvolin::fuzz
