@@ -97,13 +97,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const std::string& request = command.request;
 
   // One bar per user session: the mutex lives as long as this process.
+  // Held by a process that shows no bar that answers (any process of the
+  // session can take the name), this bar runs unguarded rather than not
+  // at all, and says so.
   ::CreateMutexW(nullptr, FALSE, L"Local\\Tarvolin.CommandBar");
-  if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-    if (SendToRunningBar(request)) {
-      return 0;
-    }
-    Print(stderr, "tarvolin: another bar is running but does not answer\n");
-    return 1;
+  const bool unguarded = ::GetLastError() == ERROR_ALREADY_EXISTS;
+  if (unguarded && SendToRunningBar(request)) {
+    return 0;
   }
 
   BeDpiAware();
@@ -131,8 +131,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return std::make_unique<tarvolin::WinHttpClient>();
       }};
   system.applications = applications.get();
+  system.launcherReaches = !unguarded;
   tarvolin::win32::BarWindow bar(instance, std::move(system));
   bar.Start();
+  if (unguarded) {
+    constexpr char kUnguarded[] =
+        "Another program holds Tarvolin's name but shows no bar that answers. This bar runs "
+        "unguarded: starting Tarvolin again cannot bring it to the front, and may start a "
+        "second bar.";
+    Print(stderr, std::string("tarvolin: ") + kUnguarded + "\n");
+    ::MessageBoxW(bar.BarHandle(), tarvolin::win32::Wide(kUnguarded).c_str(), L"Tarvolin", MB_OK);
+  }
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (!bar.DialogMessage(message)) {

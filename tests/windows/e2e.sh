@@ -202,6 +202,26 @@ xdo type quit
 xdo key Return
 wait_until 10 no_bar || fail "the bar did not end after the offer"
 
+step "the name held elsewhere"
+# Another process holds the bar's name but shows no bar: the bar runs all
+# the same and says so in a box; Enter closes it.
+"$wine" "$bin/name_holder.exe" &
+holder=$!
+sleep 1
+(cd "$dir" && exec "$wine" ./tarvolin.exe >>"$work/bar.log" 2>&1) &
+if wait_until 30 boxes; then
+  sleep 0.5
+  xdo key Return
+  wait_until 5 mapped Tarvolin || fail "the unguarded bar went with its box"
+  expect_focus Tarvolin "after the box about the name closed"
+  xdo type quit
+  xdo key Return
+  wait_until 10 no_bar || fail "the unguarded bar did not end"
+else
+  fail "with its name held elsewhere, no bar and box: $(tail -2 "$work/bar.log")"
+fi
+kill "$holder" 2>/dev/null
+
 step "the installer"
 # The installer, silently: the program into Program Files with a Start-menu
 # entry; installed, it keeps the user's files in %APPDATA%\Tarvolin; the
