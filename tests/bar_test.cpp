@@ -492,6 +492,42 @@ TEST_F(BarTest, TwoBarsSaveWithoutDroppingTheOthersChanges) {
   EXPECT_EQ(temp_.Read("prog/files.cfg"), "www.f.org\r\nf\r\n");
 }
 
+// Two bars whose editors close at the same moment, round after round, each
+// saving on a thread of its own: every save reads, merges and writes while
+// the other waits, and no name is lost.
+TEST_F(BarTest, SavesClosedAtOnceLoseNothing) {
+  Start("www.a.org\r\na\r\n");
+  FakeView views[2];
+  std::unique_ptr<BarRules> bars[2];
+  for (int i = 0; i < 2; ++i) {
+    bars[i] = std::make_unique<BarRules>(
+        System{files_, profile_, shell_, "", work_, "", nullptr, [] { return 0.0; }}, views[i]);
+    views[i].rules = bars[i].get();
+    bars[i]->Start();
+  }
+  std::string expected = "www.a.org\r\na\r\n";
+  for (int round = 0; round < 10; ++round) {
+    for (int i = 0; i < 2; ++i) {
+      bars[i]->OnKey(Key::kF2);
+      const std::string name = std::string(1, "xy"[i]) + std::to_string(round);
+      ASSERT_TRUE(bars[i]->Editor()->Add("www." + name + ".org", name));
+    }
+    for (const auto& bar : bars) {
+      bar->OnDialogClosed(Dialog::kEditor);
+    }
+  }
+  for (const auto& bar : bars) {
+    bar->OnKey(Key::kF10);  // ends once its save is written
+  }
+  const std::string saved = temp_.Read("prog/files.cfg");
+  for (int round = 0; round < 10; ++round) {
+    for (const char bar : {'x', 'y'}) {
+      const std::string name = std::string(1, bar) + std::to_string(round);
+      EXPECT_NE(saved.find("\r\n" + name + "\r\n"), std::string::npos) << name << " lost";
+    }
+  }
+}
+
 // Escape and --toggle hide a bar in front behind its tray icon; a summon
 // brings it back. Without a notification area the bar hides when the
 // launcher or the hotkey can bring it back, and says once which; with

@@ -76,21 +76,18 @@ void EditorModel::TakeBefore() {
   }
 }
 
-std::optional<QuickcommandTable> EditorModel::Before() const {
-  if (!before_) {
-    return std::nullopt;
-  }
+QuickcommandTable EditorModel::Unpack(const std::string& packed) {
   QuickcommandTable table;
   std::size_t at = 0;
-  const auto take = [this, &at] {
+  const auto take = [&packed, &at] {
     std::uint32_t length = 0;
-    std::memcpy(&length, before_->data() + at, sizeof length);
+    std::memcpy(&length, packed.data() + at, sizeof length);
     at += sizeof length;
-    std::string text = before_->substr(at, length);
+    std::string text = packed.substr(at, length);
     at += length;
     return text;
   };
-  while (at < before_->size()) {
+  while (at < packed.size()) {
     QuickcommandEntry entry;
     entry.Target = take();
     entry.Name = take();

@@ -65,11 +65,12 @@ class EditorModel {
   // A row picked in either list: the boxes show its entry.
   void ShowRow(std::size_t k);
 
-  // The entries as the editor opened on them, taken at the first change;
-  // nothing while nothing was changed.
-  std::optional<QuickcommandTable> Before() const;
-  // The editor closed and its changes were merged: the copy is let go.
-  void ForgetBefore() { before_.reset(); }
+  // The entries as the editor opened on them, taken at the first change
+  // (nothing while nothing was changed): when the editor closes, the copy
+  // goes to the save, packed, to be unpacked there only when another
+  // process saved meanwhile.
+  std::optional<std::string> ReleaseBefore() { return std::exchange(before_, std::nullopt); }
+  static QuickcommandTable Unpack(const std::string& packed);
 
  private:
   void TakeBefore();

@@ -1,6 +1,7 @@
 #include "bar/rules.h"
 
 #include "core/key_names.h"
+#include "sys/file_io.h"
 
 #include <chrono>
 #include <ctime>
@@ -107,6 +108,10 @@ std::string BarRules::QuickcommandPath() const {
 }
 
 const QuickcommandTable& BarRules::Quickcommands() {
+  // A save that is through may have merged another process's entries in.
+  if (saving_.valid() && saving_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+    FinishSave();
+  }
   if (loading_.valid()) {
     quickcommands_ = loading_.get();
   } else if (!quickcommandsLoaded_) {
@@ -123,13 +128,34 @@ QuickcommandTable& BarRules::Table() {
   return quickcommands_;
 }
 
-void BarRules::SaveAside(bool hasRows) {
+void BarRules::SaveAside(std::size_t rows, std::optional<std::string> before) {
+  // Reading what another process saved, merging and writing are one step,
+  // under the lock the other bars take too: none of them writes in between.
   auto job = std::make_shared<std::packaged_task<SaveOutcome()>>(
-      [&table = std::as_const(quickcommands_), hasRows, path = QuickcommandPath()] {
+      [&table = std::as_const(quickcommands_), rows, before = std::move(before),
+       expected = quickcommandStamp_, path = QuickcommandPath()] {
+        const sys::FileLock lock(path);
         SaveOutcome outcome;
-        outcome.saved = WriteQuickcommands(table, hasRows, path, &outcome.error, &outcome.readBack);
+        bool hasRows = rows > 0;
+        std::optional<QuickcommandTable> merged;
+        if (const FileStamp now = StampOf(path); now != expected && now.exists) {
+          QuickcommandTable disk;
+          LoadQuickcommands(disk, path);
+          const QuickcommandTable ours(table.begin(), table.begin() + static_cast<long>(rows));
+          // Nothing changed here: the other's save is taken whole.
+          merged = MergeQuickcommands(before ? EditorModel::Unpack(*before) : ours, ours, disk);
+          hasRows = !merged->empty();
+          if (merged->empty()) {
+            merged->push_back({});
+          }
+        }
+        outcome.saved = WriteQuickcommands(merged ? *merged : table, hasRows, path, &outcome.error,
+                                           &outcome.readBack);
         if (outcome.saved) {
           outcome.stamp = StampOf(path);
+          if (!outcome.readBack) {
+            outcome.readBack = std::move(merged);
+          }
         }
         return outcome;
       });
@@ -175,23 +201,6 @@ void BarRules::TakeOthersSave() {
   if (now != quickcommandStamp_) {
     quickcommandStamp_ = now;
     LoadQuickcommands(table, QuickcommandPath());
-  }
-}
-
-void BarRules::MergeOthersSave(const EditorModel& editor, bool* hasRows) {
-  const FileStamp now = StampOf(QuickcommandPath());
-  if (now == quickcommandStamp_ || !now.exists) {
-    return;
-  }
-  QuickcommandTable disk;
-  LoadQuickcommands(disk, QuickcommandPath());
-  const QuickcommandTable ours(quickcommands_.begin(),
-                               quickcommands_.begin() + static_cast<long>(editor.Rows()));
-  // Nothing changed here: the other's save is taken whole.
-  quickcommands_ = MergeQuickcommands(editor.Before().value_or(ours), ours, disk);
-  *hasRows = !quickcommands_.empty();
-  if (quickcommands_.empty()) {
-    quickcommands_.push_back({});
   }
 }
 
@@ -574,16 +583,16 @@ void BarRules::OnDialogClosed(Dialog dialog) {
   }
   open = false;
   if (dialog == Dialog::kEditor) {
-    bool hasRows = editor_->Rows() > 0;
-    MergeOthersSave(*editor_, &hasRows);
-    editor_->ForgetBefore();
     // A large table takes seconds to write: the bar answers meanwhile, and
     // the next tick tells a failure.
-    SaveAside(hasRows);
+    SaveAside(editor_->Rows(), editor_->ReleaseBefore());
     view_.ShowBar(false);
   } else if (dialog == Dialog::kOptions) {
     settings_.AutoUpdate = options_->autoUpdate;
     std::string text = options_->webExtensionText;
+    // What another bar saved meanwhile is read and the keys written under
+    // the lock the other bars take too.
+    const sys::FileLock lock(IniPath());
     MergeOthersOptions(&text);
     settings_.WebExtensionList = ParseWebExtensions(text);
     std::string error;

@@ -161,16 +161,15 @@ class BarRules {
   // The table to change: also waits for the save under way.
   QuickcommandTable& Table();
   static FileStamp StampOf(const std::string& path);
-  // Writes files.cfg from the table on a job of its own; the table is not
-  // changed until FinishSave.
-  void SaveAside(bool hasRows);
+  // Writes files.cfg from the first `rows` rows of the table on a job of its
+  // own, merged with what another process saved since this one read it
+  // (`before`: the editor's packed copy of the rows it opened on); the
+  // table is not changed until FinishSave.
+  void SaveAside(std::size_t rows, std::optional<std::string> before);
   // Waits for the save under way, takes its outcome and tells a failure.
   void FinishSave();
   // Before the editor opens: files.cfg again when another process saved it.
   void TakeOthersSave();
-  // When the editor closes: what another process saved meanwhile, merged
-  // into the table, so that the save drops none of it.
-  void MergeOthersSave(const EditorModel& editor, bool* hasRows);
   // When the options close: keys the dialog did not change take what
   // another process saved meanwhile.
   void MergeOthersOptions(std::string* webExtensionText);

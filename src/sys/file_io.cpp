@@ -1,18 +1,23 @@
 #include "sys/file_io.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <thread>
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "sys/text.h"
 #else
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -193,5 +198,58 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
   }
   return true;
 }
+
+namespace {
+constexpr int kLockTries = 1000;  // 10 ms apart
+}  // namespace
+
+#ifdef _WIN32
+FileLock::FileLock(const std::string& path) {
+  const HANDLE file = ::CreateFileW(ToWide(path + ".lock").c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return;
+  }
+  handle_ = file;
+  for (int i = 0; i < kLockTries && !held_; ++i) {
+    OVERLAPPED start{};
+    held_ = ::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                         &start) != FALSE;
+    if (!held_) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+}
+
+FileLock::~FileLock() {
+  if (handle_ != nullptr) {
+    if (held_) {
+      OVERLAPPED start{};
+      ::UnlockFileEx(handle_, 0, 1, 0, &start);
+    }
+    ::CloseHandle(handle_);
+  }
+}
+#else
+FileLock::FileLock(const std::string& path) {
+  fd_ = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd_ < 0) {
+    return;
+  }
+  for (int i = 0; i < kLockTries && !held_; ++i) {
+    held_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    if (!held_) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+}
+
+FileLock::~FileLock() {
+  if (fd_ >= 0) {
+    ::close(fd_);  // and with it the lock
+  }
+}
+#endif
 
 }  // namespace tarvolin::sys

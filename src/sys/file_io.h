@@ -19,4 +19,26 @@ bool ReadWholeFile(const std::string& path, std::string* bytes);
 bool WriteFileReplacing(const std::string& path, const std::string& bytes,
                         std::string* error = nullptr);
 
+// An exclusive lock on a lock file beside `path` (its name and ".lock"),
+// held while the object lives: processes, or threads, that read, merge and
+// write the same file take turns. It waits up to ten seconds for another
+// holder; after that, or where no lock file can be made (a folder the user
+// may not write), nothing is held and the work goes on unguarded.
+class FileLock {
+ public:
+  explicit FileLock(const std::string& path);
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  bool Held() const { return held_; }
+
+ private:
+  bool held_ = false;
+#ifdef _WIN32
+  void* handle_ = nullptr;
+#else
+  int fd_ = -1;
+#endif
+};
+
 }  // namespace tarvolin::sys
