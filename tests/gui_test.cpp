@@ -140,42 +140,29 @@ TEST_F(GuiTest, KeysInTheBoxReachTheRules) {
   EXPECT_EQ(ended_, 1);
 }
 
-// The editor's controls: the bar's text in the target box and the focus in
-// the name box; Browse fills the target and moves on to the name; Enter in
-// a box adds; a click in a list shows its row and Delete there removes it;
-// Escape closes the editor, which saves.
-TEST_F(GuiTest, TheEditorsControlsReachItsModel) {
-  Start("C:\\Games\\run.exe\r\nplay\r\nwww.x.org\r\nx\r\n");
+// The editor's keys and focus, which only real widgets show (what its boxes
+// hold after each action is the conformance suite's): the focus in the name
+// box when the bar's text is the target, and again after Browse; Enter in a
+// box adds; Delete in a list removes the row; Escape closes and saves.
+TEST_F(GuiTest, TheEditorsKeysAndFocus) {
+  Start("www.x.org\r\nx\r\n");
   Box().setText("www.y.org");
   Key(Qt::Key_F2);
   auto* target = In<QLineEdit>(Dialog::kEditor, "targetBox");
   auto* name = In<QLineEdit>(Dialog::kEditor, "nameBox");
   auto* names = In<QAbstractItemView>(Dialog::kEditor, "names");
   ASSERT_NE(names, nullptr);
-  EXPECT_EQ(target->text(), "www.y.org");
   EXPECT_TRUE(FocusIn(name));
-  EXPECT_EQ(Box().text(), "");
-
-  prompter_.AnswerInAdvance({QString::fromStdString(temp_ / "c/Games/run.exe"), "yes"});
+  prompter_.AnswerInAdvance({QString::fromStdString(temp_ / "c/Games/run.exe")});
   QTest::mouseClick(In<QPushButton>(Dialog::kEditor, "browse"), Qt::LeftButton);
-  EXPECT_EQ(target->text(), "C:\\Games\\run.exe");
   EXPECT_TRUE(FocusIn(name));
-  QTest::keyClicks(name, "game");
-  Key(Qt::Key_Return, name);
-  EXPECT_EQ(prompter_.Asked().mid(1), QStringList{"Tarvolin: 'C:\\Games\\run.exe'already exists.\r"
-                                                  "Change Quickcommand to: game ??? -> yes"});
-  EXPECT_EQ(name->text(), "");
-
-  for (const char* shown : {"x", "game"}) {
-    const QRect row = names->visualRect(names->model()->index(names->model()->rowCount() - 1, 1));
-    QTest::mouseClick(names->viewport(), Qt::LeftButton, {}, row.center());
-    EXPECT_EQ(name->text(), shown);
-    Key(Qt::Key_Delete, names);
-  }
-  EXPECT_EQ(names->model()->rowCount(), 0);
   target->setText("www.y.org");
-  name->setText("y");
-  Key(Qt::Key_Return, target);
+  QTest::keyClicks(name, "y");
+  Key(Qt::Key_Return, name);
+  EXPECT_EQ(names->model()->rowCount(), 2);
+  QTest::mouseClick(names->viewport(), Qt::LeftButton, {},
+                    names->visualRect(names->model()->index(0, 1)).center());
+  Key(Qt::Key_Delete, names);
   EXPECT_EQ(names->model()->rowCount(), 1);
   Key(Qt::Key_Escape, target);
   EXPECT_EQ(app_->OpenDialog(Dialog::kEditor), nullptr);

@@ -65,14 +65,12 @@ class QtDriver : public Driver {
     Settle();
   }
   void Press(bar::Key key) override {
-    switch (key) {
-      case bar::Key::kShiftEnter:
-        QTest::keyClick(&Box(), Qt::Key_Return, Qt::ShiftModifier);
-        break;
-      default:
-        QTest::keyClick(&Box(), QtKey(key));
-        break;
-    }
+    // The key a user presses for each of the rules' keys, in their order.
+    static constexpr Qt::Key kKeys[] = {Qt::Key_Return, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Up,
+                                        Qt::Key_Down,   Qt::Key_F1,     Qt::Key_F2,     Qt::Key_F3,
+                                        Qt::Key_F10,    Qt::Key_Tab,    Qt::Key_Space};
+    QTest::keyClick(&Box(), kKeys[static_cast<int>(key)],
+                    key == bar::Key::kShiftEnter ? Qt::ShiftModifier : Qt::NoModifier);
     Settle();
   }
   void Click() override {
@@ -151,28 +149,6 @@ class QtDriver : public Driver {
       std::abort();
     }
     return part;
-  }
-  static Qt::Key QtKey(bar::Key key) {
-    switch (key) {
-      case bar::Key::kEscape:
-        return Qt::Key_Escape;
-      case bar::Key::kUp:
-        return Qt::Key_Up;
-      case bar::Key::kDown:
-        return Qt::Key_Down;
-      case bar::Key::kF1:
-        return Qt::Key_F1;
-      case bar::Key::kF2:
-        return Qt::Key_F2;
-      case bar::Key::kF3:
-        return Qt::Key_F3;
-      case bar::Key::kF10:
-        return Qt::Key_F10;
-      case bar::Key::kTab:
-        return Qt::Key_Tab;
-      default:
-        return Qt::Key_Return;
-    }
   }
   // What the front end has pending: posted events and the window
   // manager's answers.
