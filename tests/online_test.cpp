@@ -168,9 +168,17 @@ TEST_F(OnlineTest, RedirectsAreFollowedFiveTimesAndNeverFromAPublicHostToALocalO
   EXPECT_TRUE(RedirectAllowed(QUrl("http://127.0.0.1/x"), QUrl("http://192.168.0.1:8/y")));
   for (const char* to :
        {"http://127.0.0.1/", "http://10.1.2.3/", "http://192.168.0.1/", "http://LocalHost/",
-        "http://[::1]/", "http://169.254.1.1/", "ftp://example.org/", "file:///etc/passwd"}) {
+        "http://[::1]/", "http://169.254.1.1/", "http://[::ffff:10.9.9.9]/",
+        "http://[::ffff:127.0.0.1]/", "ftp://example.org/", "file:///etc/passwd"}) {
     EXPECT_FALSE(RedirectAllowed(publicHost, QUrl(to))) << to;
   }
+  // A name is judged by the addresses it stands for.
+  const QUrl name("http://intranet.example/");
+  EXPECT_TRUE(NeedsLookUp(publicHost, name));
+  EXPECT_FALSE(NeedsLookUp(QUrl("http://127.0.0.1/x"), name));
+  EXPECT_FALSE(RedirectAllowed(publicHost, name,
+                               {QHostAddress("93.184.216.35"), QHostAddress("127.0.0.1")}));
+  EXPECT_TRUE(RedirectAllowed(publicHost, name, {QHostAddress("93.184.216.35")}));
 }
 
 // https: a server on the loopback address with a certificate of its own,

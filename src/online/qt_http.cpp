@@ -1,6 +1,7 @@
 #include "online/qt_http.h"
 
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkInterface>
 #include <QNetworkReply>
@@ -20,15 +21,13 @@ bool IsHttp(const QUrl& url) {
          (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
 }
 
-// A host that is only reachable from here or from the local network.
-bool IsLocal(const QString& host) {
-  if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
-      host.endsWith(QLatin1String(".localhost"), Qt::CaseInsensitive)) {
-    return true;
-  }
-  const QHostAddress address(host);
-  if (address.isNull()) {
-    return false;
+// An address only reachable from here or from the local network; an IPv4
+// address in IPv6 clothes (::ffff:10.0.0.1) is judged as the IPv4 one.
+bool IsLocalAddress(QHostAddress address) {
+  bool mapped = false;
+  const quint32 v4 = address.toIPv4Address(&mapped);
+  if (mapped) {
+    address = QHostAddress(v4);
   }
   if (address.isLoopback() || address.isLinkLocal() || address.isUniqueLocalUnicast() ||
       address.isSiteLocal() || address == QHostAddress::AnyIPv4 ||
@@ -44,12 +43,31 @@ bool IsLocal(const QString& host) {
   return false;
 }
 
+// A host that is only reachable from here or from the local network, by
+// its name or its address.
+bool IsLocal(const QString& host) {
+  if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
+      host.endsWith(QLatin1String(".localhost"), Qt::CaseInsensitive)) {
+    return true;
+  }
+  const QHostAddress address(host);
+  return !address.isNull() && IsLocalAddress(address);
+}
+
 }  // namespace
 
-bool RedirectAllowed(const QUrl& from, const QUrl& to) {
+bool RedirectAllowed(const QUrl& from, const QUrl& to, const QList<QHostAddress>& toAddresses) {
   const bool downgrade =
       from.scheme() == QLatin1String("https") && to.scheme() != QLatin1String("https");
-  return IsHttp(to) && !downgrade && (IsLocal(from.host()) || !IsLocal(to.host()));
+  return IsHttp(to) && !downgrade &&
+         (IsLocal(from.host()) ||
+          (!IsLocal(to.host()) &&
+           std::none_of(toAddresses.begin(), toAddresses.end(),
+                        [](const QHostAddress& a) { return IsLocalAddress(a); })));
+}
+
+bool NeedsLookUp(const QUrl& from, const QUrl& to) {
+  return !IsLocal(from.host()) && QHostAddress(to.host()).isNull();
 }
 
 QtHttpClient::QtHttpClient() : manager_(new QNetworkAccessManager(&context_)) {}
@@ -135,10 +153,25 @@ void QtHttpClient::Fetch(const QUrl& address, int redirectsLeft, std::size_t max
             reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl());
         if (status >= 300 && status < 400 && next != reply->url() &&
             reply->hasRawHeader("Location")) {
-          if (redirectsLeft > 0 && RedirectAllowed(reply->url(), next)) {
+          const QUrl from = reply->url();
+          if (redirectsLeft <= 0 || !RedirectAllowed(from, next)) {
+            done(false, {});
+          } else if (!NeedsLookUp(from, next)) {
             Fetch(next, redirectsLeft - 1, maxBytes, current, done);
           } else {
-            done(false, {});
+            // A public server's redirect to a name is judged by the
+            // addresses the name stands for: one of them local, it is not
+            // followed.
+            QHostInfo::lookupHost(
+                next.host(), &context_,
+                [this, from, next, redirectsLeft, maxBytes, current, done](const QHostInfo& info) {
+                  if (info.error() == QHostInfo::NoError &&
+                      RedirectAllowed(from, next, info.addresses())) {
+                    Fetch(next, redirectsLeft - 1, maxBytes, current, done);
+                  } else {
+                    done(false, {});
+                  }
+                });
           }
           return;
         }

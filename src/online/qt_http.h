@@ -2,6 +2,8 @@
 // machinery and their answers arrive through the event loop.
 #pragma once
 
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
@@ -15,9 +17,13 @@ class QNetworkReply;
 namespace tarvolin {
 
 // Whether a request may follow a redirect from `from` to `to`: only to http
-// or https, and never from a public host to a loopback, private or
-// link-local address.
-bool RedirectAllowed(const QUrl& from, const QUrl& to);
+// or https, never from https to http, and never from a public host to a
+// loopback, private or link-local address, given or among the addresses
+// `to`'s name stands for (`toAddresses`).
+bool RedirectAllowed(const QUrl& from, const QUrl& to, const QList<QHostAddress>& toAddresses = {});
+// Whether that judgement needs the addresses: a public host redirects to a
+// name.
+bool NeedsLookUp(const QUrl& from, const QUrl& to);
 
 class QtHttpClient : public HttpClient {
  public:

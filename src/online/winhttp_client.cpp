@@ -344,7 +344,14 @@ bool Fetch(const std::string& url, std::size_t maxBytes, const std::atomic<bool>
       return status / 100 == 2 && ReadBody(request.get(), maxBytes, givenUp, deadline, body);
     }
     const std::string next = Resolve(address->text, location);
-    if (redirects == kMaxRedirects || !WinHttpClient::RedirectAllowed(address->text, next)) {
+    // A public server's redirect to a name is judged by the addresses the
+    // name stands for too.
+    const std::optional<Address> target = Parse(next);
+    const std::vector<std::string> addresses =
+        target && !IsLocal(address->host) ? WinHttpClient::AddressesOf(win32::Utf8(target->host))
+                                          : std::vector<std::string>();
+    if (redirects == kMaxRedirects ||
+        !WinHttpClient::RedirectAllowed(address->text, next, addresses)) {
       return false;
     }
     address = Parse(next);
@@ -354,11 +361,38 @@ bool Fetch(const std::string& url, std::size_t maxBytes, const std::atomic<bool>
 
 }  // namespace
 
-bool WinHttpClient::RedirectAllowed(const std::string& from, const std::string& to) {
+bool WinHttpClient::RedirectAllowed(const std::string& from, const std::string& to,
+                                    const std::vector<std::string>& toAddresses) {
   const std::optional<Address> source = Parse(from);
   const std::optional<Address> target = Parse(to);
   return source && target && (target->secure || !source->secure) &&
-         (IsLocal(source->host) || !IsLocal(target->host));
+         (IsLocal(source->host) ||
+          (!IsLocal(target->host) &&
+           std::none_of(toAddresses.begin(), toAddresses.end(),
+                        [](const std::string& a) { return IsLocal(win32::Wide(a)); })));
+}
+
+std::vector<std::string> WinHttpClient::AddressesOf(const std::string& host) {
+  std::vector<std::string> addresses;
+  ADDRINFOW* found = nullptr;
+  if (::GetAddrInfoW(win32::Wide(host).c_str(), nullptr, nullptr, &found) != 0) {
+    return addresses;
+  }
+  for (const ADDRINFOW* entry = found; entry != nullptr; entry = entry->ai_next) {
+    wchar_t text[INET6_ADDRSTRLEN] = {};
+    const void* bytes =
+        entry->ai_family == AF_INET
+            ? static_cast<const void*>(
+                  &reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr)
+            : static_cast<const void*>(
+                  &reinterpret_cast<const sockaddr_in6*>(entry->ai_addr)->sin6_addr);
+    if ((entry->ai_family == AF_INET || entry->ai_family == AF_INET6) &&
+        ::InetNtopW(entry->ai_family, bytes, text, INET6_ADDRSTRLEN) != nullptr) {
+      addresses.push_back(win32::Utf8(text));
+    }
+  }
+  ::FreeAddrInfoW(found);
+  return addresses;
 }
 
 WinHttpClient::WinHttpClient() : mailbox_(std::make_shared<Mailbox>()) {

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "online/http_client.h"
 
@@ -34,8 +35,13 @@ class WinHttpClient : public HttpClient {
 
   // Whether a request may follow a redirect from `from` to `to`: only to
   // http or https, never from https to http, and never from a public host to
-  // a loopback, private or link-local one.
-  static bool RedirectAllowed(const std::string& from, const std::string& to);
+  // a loopback, private or link-local one, given or among the addresses
+  // (literals) that `to`'s name stands for.
+  static bool RedirectAllowed(const std::string& from, const std::string& to,
+                              const std::vector<std::string>& toAddresses = {});
+  // The addresses a name stands for, as literals; none for an address or a
+  // name that does not resolve.
+  static std::vector<std::string> AddressesOf(const std::string& host);
 
  private:
   struct Job;      // one request, shared with the thread that runs it

@@ -140,6 +140,12 @@ TEST_F(WinHttpTest, RedirectsAreFollowedFiveTimesWithinThePolicy) {
   EXPECT_EQ(Get(base_ + "to/ftp%3A%2F%2F127.0.0.1%2Fx", 100), Result(false, ""));
 
   const std::string publicHost = "http://93.184.216.34/x";
+  // A name is judged by the addresses it stands for.
+  EXPECT_FALSE(WinHttpClient::RedirectAllowed(publicHost, "http://intranet.example/",
+                                              {"93.184.216.35", "::ffff:10.9.9.9"}));
+  EXPECT_TRUE(
+      WinHttpClient::RedirectAllowed(publicHost, "http://intranet.example/", {"93.184.216.35"}));
+  EXPECT_EQ(WinHttpClient::AddressesOf("localhost").empty(), false);
   EXPECT_TRUE(WinHttpClient::RedirectAllowed(publicHost, "https://example.org/y"));
   EXPECT_TRUE(WinHttpClient::RedirectAllowed("http://127.0.0.1/x", "http://192.168.0.1:8/y"));
   EXPECT_FALSE(WinHttpClient::RedirectAllowed("https://example.org/", "http://example.org/"));
