@@ -66,15 +66,19 @@ gsettings set "$list.custom-keybinding:$own" binding '<Super>e'
 # and a press brings the bar. A portal that takes the shortcut without a
 # key (KDE's before Plasma 6) gets the message to bind it, and a key the
 # user gives it later still brings the bar.
-for keys in "" --no-keys; do
+# with_portal [ARGUMENT]: a new bar beside a new stand-in portal.
+with_portal() {
   kill "$bar_pid" $portal 2>/dev/null
   wait_until 5 gone || fail "the bar did not end"
-  # shellcheck disable=SC2086 # no argument when empty
-  "$work/bin/fake_portal" $keys >"$work/run/portal.log" 2>&1 &
+  "$work/bin/fake_portal" "$@" >"$work/run/portal.log" 2>&1 &
   portal=$!
   wait_until 5 grep -qs ready "$work/run/portal.log" || fail "the stand-in portal did not start"
   "$bar" >"$work/run/bar.log" 2>&1 &
   bar_pid=$!
+}
+for keys in "" --no-keys; do
+  # shellcheck disable=SC2086 # no argument when empty
+  with_portal $keys
   wait_until 10 grep -qs "bound toggle CTRL+ALT+space" "$work/run/portal.log" ||
     fail "the key was not bound through the portal: $(cat "$work/run/portal.log")"
   told=$([ -z "$keys" ] && echo "Ctrl+Alt+Space, through the desktop's global shortcuts" ||
@@ -92,13 +96,7 @@ done
 # A portal that answers with shortcuts of another type is refused, as one
 # that binds no key: the bar runs on and says how to bind the key.
 for answer in map struct nested; do
-  kill "$bar_pid" $portal 2>/dev/null
-  wait_until 5 gone || fail "the bar did not end"
-  "$work/bin/fake_portal" --answer=$answer >"$work/run/portal.log" 2>&1 &
-  portal=$!
-  wait_until 5 grep -qs ready "$work/run/portal.log" || fail "the stand-in portal did not start"
-  "$bar" >"$work/run/bar.log" 2>&1 &
-  bar_pid=$!
+  with_portal --answer=$answer
   wait_until 10 grep -qs "hotkey: .*bind Ctrl+Alt+Space to tarvolin --toggle" "$work/run/bar.log" ||
     fail "a $answer answer: $(cat "$work/run/bar.log")"
   sleep 0.5
