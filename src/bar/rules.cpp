@@ -281,9 +281,13 @@ void BarRules::RunFirstRunSetUp() {
 }
 
 void BarRules::PlaceBar(int corner) {
+  MoveBarInWorkArea(PlaceCommandBar, corner);
+}
+
+void BarRules::MoveBarInWorkArea(Point (*place)(int, Size, Size, float), int corner) {
   const Metrics metrics = view_.Measure();
-  const Point place = PlaceCommandBar(corner, metrics.bar, metrics.screen, metrics.twipsPerPixel);
-  view_.MoveBar({metrics.workOrigin.x + place.x, metrics.workOrigin.y + place.y});
+  const Point inArea = place(corner, metrics.bar, metrics.screen, metrics.twipsPerPixel);
+  view_.MoveBar({metrics.workOrigin.x + inArea.x, metrics.workOrigin.y + inArea.y});
 }
 
 void BarRules::OnEdit() {
@@ -558,13 +562,7 @@ void BarRules::RollOutForm(Dialog dialog) {
     } else if (dialog == Dialog::kOptions) {
       optionsBefore_ = settings_;
       options_ = std::make_unique<OptionsModel>(
-          settings_,
-          [this](int corner) {
-            const Metrics metrics = view_.Measure();
-            const Point place =
-                OptionsCornerPosition(corner, metrics.bar, metrics.screen, metrics.twipsPerPixel);
-            view_.MoveBar({metrics.workOrigin.x + place.x, metrics.workOrigin.y + place.y});
-          },
+          settings_, [this](int corner) { MoveBarInWorkArea(OptionsCornerPosition, corner); },
           canGoOnline_);
       // Showing the corner it finds is a click on it: the bar moves by the
       // dialog's own placement before the dialog unrolls out of it.
@@ -591,12 +589,16 @@ void BarRules::OnDialogClosed(Dialog dialog) {
     settings_.AutoUpdate = options_->autoUpdate;
     std::string text = options_->webExtensionText;
     // What another bar saved meanwhile is read and the keys written under
-    // the lock the other bars take too.
-    const sys::FileLock lock(IniPath());
-    MergeOthersOptions(&text);
-    settings_.WebExtensionList = ParseWebExtensions(text);
+    // the lock the other bars take too, let go before anything is told.
     std::string error;
-    if (WriteOptions(settings_, text, system_.profile, IniPath(), &error)) {
+    bool written = false;
+    {
+      const sys::FileLock lock(IniPath());
+      MergeOthersOptions(&text);
+      settings_.WebExtensionList = ParseWebExtensions(text);
+      written = WriteOptions(settings_, text, system_.profile, IniPath(), &error);
+    }
+    if (written) {
       ShowStatus(kSettingsSavedText);
     } else {
       TellSaveFailed(std::nullopt, error);

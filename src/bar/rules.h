@@ -152,6 +152,8 @@ class BarRules {
   void HideWithoutTray();
   void RunFirstRunSetUp();
   void PlaceBar(int corner);
+  // Moves the bar where `place` puts it for `corner` in the work area.
+  void MoveBarInWorkArea(Point (*place)(int, Size, Size, float), int corner);
   void ShowStatus(const std::string& text);
   void SetText(const std::string& text);
   void SelectAll();

@@ -66,9 +66,6 @@ std::string FindOnPath(const std::string& name) {
   return ProcessEnvironment().FindOnPath(name);
 }
 
-std::vector<std::string> ProgramsOnPath() {
-  return ProcessEnvironment().ProgramsOnPath();
-}
 
 namespace {
 

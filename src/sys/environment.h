@@ -47,6 +47,7 @@ class FixedEnvironment : public Environment {
 // The process environment's, for what runs outside the rules.
 std::optional<std::string> Variable(const std::string& name);
 std::string HomeFolder();
+std::string FindOnPath(const std::string& name);
 
 // Where tv.ini and files.cfg live: the program's folder when the user may
 // write there (a portable copy), else the user's configuration folder,
@@ -64,9 +65,6 @@ struct Folders {
   std::string work;
 };
 Folders ChooseFolders(const std::string& programFolder);
-
-std::string FindOnPath(const std::string& name);
-std::vector<std::string> ProgramsOnPath();
 
 // Whether the file at a path in the system's form is a regular file the
 // user may execute. Always false on Windows.
