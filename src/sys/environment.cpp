@@ -66,7 +66,6 @@ std::string FindOnPath(const std::string& name) {
   return ProcessEnvironment().FindOnPath(name);
 }
 
-
 namespace {
 
 // Paths inside the program are UTF-8; a path made from a plain string would
