@@ -172,17 +172,14 @@ void Request(const std::string& input) {
 // A line's words: each put back in quotes of a kind it does not hold, the
 // line splits into the same words; expanding variables never fails.
 void Words(const std::string& input) {
+  static const sys::FixedEnvironment environment({{"HOME", "/home/u"}, {"A", "$A%A%"}});
   const std::vector<std::string> words = SplitWords(input);
   std::string line;
   for (const std::string& word : words) {
-    if (word.find('"') != std::string::npos && word.find('\'') != std::string::npos) {
-      return;
-    }
-    const char quote = word.find('"') == std::string::npos ? '"' : '\'';
-    line += std::string(1, quote) + word + quote + " ";
+    line += QuoteWord(word) + " ";
   }
-  Check(SplitWords(line) == words, "quoted words split back into themselves");
-  static const sys::FixedEnvironment environment({{"HOME", "/home/u"}, {"A", "$A%A%"}});
+  Check(SplitWords(ExpandVariables(line, environment)) == words,
+        "quoted words expand and split back into themselves");
   ExpandVariables(input, environment);
 }
 

@@ -291,20 +291,27 @@ TEST_F(BarTest, TabCompletesTheWordBeforeTheCaret) {
   temp_.Write("c/Two words/a b.txt", "");
   view_.Type("run c:\\tw");
   Press(Key::kTab);
-  EXPECT_EQ(view_.text, "run \"c:\\Two words\\\"");
+  EXPECT_EQ(view_.text, "run c:\\\"Two words\\\"");
   view_.Type("run \"c:\\Two words\\a");
   Press(Key::kTab);
   EXPECT_EQ(view_.text, "run \"c:\\Two words\\a b.txt\"");
   EXPECT_EQ(SplitWords(view_.text), (Strings{"run", "c:\\Two words\\a b.txt"}));
-  // Under ~ the quotes go after the ~/, where the line still reads the
-  // home folder: the same file reaches the program.
+  // The folder typed stays outside the quotes, where the line still reads
+  // ~ as the home folder, and a name holding both quotes and what looks
+  // like a variable reaches the program as it is on disk.
   temp_.Write("home/notes/todo list.txt", "");
   view_.Type("tvshow ~/notes/to");
   Press(Key::kTab);
-  EXPECT_EQ(view_.text, "tvshow ~/\"notes/todo list.txt\"");
+  EXPECT_EQ(view_.text, "tvshow ~/notes/\"todo list.txt\"");
+  Press(Key::kEnter);
+  temp_.Write("home/notes/it's \"q\" $HOME%PATH%.txt", "");
+  view_.Type("tvshow ~/notes/it");
+  Press(Key::kTab);
   Press(Key::kEnter);
   EXPECT_EQ(Opened(),
-            (Calls{{temp_ / "bin/tvshow|" + temp_ / "home/notes/todo list.txt", temp_ / "home"}}));
+            (Calls{{temp_ / "bin/tvshow|" + temp_ / "home/notes/todo list.txt", temp_ / "home"},
+                   {temp_ / "bin/tvshow|" + temp_ / "home/notes/it's \"q\" $HOME%PATH%.txt",
+                    temp_ / "home"}}));
 }
 
 // F2 takes the bar's text into the editor, then empties the box; F3 records

@@ -209,6 +209,9 @@ TEST_F(DriveTest, LinuxLinesAndTargets) {
       {"show ~ ~/Games x~ '~/q' \"~\"",
        "start " + t + "/bin/show " + t + "|" + t + "/Games|x~|~/q|~ " + t},
       {"show ~/\"My Docs\"", "start " + t + "/bin/show " + t + "/My Docs " + t},
+      // Single quotes keep what they hold from expansion; double quotes do not.
+      {"show '$HOME %TV_GAMES%' \"$TV_GAMES\"",
+       "start " + t + "/bin/show $HOME %TV_GAMES%|Games " + t},
       // A program without a dot on a drive path lives in its folder.
       {"c:\\bin\\show", "run c:\\bin\\show c:\\bin\\"},
       {t + "/My Docs/a b.txt", "run " + t + "/My Docs/a b.txt " + t + "/My Docs"},

@@ -26,6 +26,21 @@ std::string TrimSpaces(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// How Tab puts `candidate` in place of the word `typed`, so that the line
+// reads it back as it is on disk: quoted where it must be. A leading ~/
+// stays outside the quotes, and so does the folder part the user typed
+// without quotes, where the line expands its ~ and variables as meant.
+std::string AsTyped(const std::string& candidate, const std::string& typed) {
+  std::size_t kept = candidate.starts_with("~/") ? 2 : 0;
+  const std::size_t cut = typed.find_last_of("/\\");
+  if (cut != std::string::npos && typed.find_first_of(" \t\"'") == std::string::npos &&
+      candidate.compare(0, cut + 1, typed, 0, cut + 1) == 0) {
+    kept = std::max(kept, cut + 1);
+  }
+  const std::string rest = candidate.substr(kept);
+  return candidate.substr(0, kept) + (rest.empty() ? rest : QuoteWord(rest));
+}
+
 // The length of UTF-8 text in UTF-16 code units: a character beyond the
 // Basic Multilingual Plane (a four-byte one) counts twice.
 int Utf16Length(const std::string& text) {
@@ -466,15 +481,9 @@ void BarRules::CompleteWord() {
     const std::vector<std::string> words = SplitWords(text.substr(start, caret - start));
     state.candidates = TabCandidates(words.empty() ? std::string() : words.front(), names,
                                      *programs_, *applicationNames_, system_.files);
-    // A candidate with a blank or a quote goes in quoted, so that the line
-    // reads it back as one word; a leading ~/ stays outside the quotes,
-    // where the line reads it as the home folder.
+    const std::string typed = text.substr(start, caret - start);
     for (std::string& candidate : state.candidates) {
-      if (candidate.find_first_of(" \t\"'") != std::string::npos) {
-        const char mark = candidate.find('"') == std::string::npos ? '"' : '\'';
-        candidate.insert(candidate.begin() + (candidate.starts_with("~/") ? 2 : 0), mark);
-        candidate += mark;
-      }
+      candidate = AsTyped(candidate, typed);
     }
     state.index = 0;
     if (state.candidates.empty()) {

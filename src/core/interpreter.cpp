@@ -148,6 +148,11 @@ std::string ExpandVariables(const std::string& text, const sys::Environment& env
       quote = c;
     }
     wordStart = quote == 0 && blank;
+    if (quote == '\'') {
+      result += c;
+      ++pos;
+      continue;
+    }
     std::size_t nameStart = std::string::npos;
     std::size_t nameEnd = 0;
     std::size_t next = 0;
@@ -217,6 +222,20 @@ std::vector<std::string> SplitWords(const std::string& line) {
     words.push_back(std::move(word));
   }
   return words;
+}
+
+std::string QuoteWord(const std::string& word) {
+  if (!word.empty() && word.find_first_of(" \t\"'$%") == std::string::npos && word[0] != '~') {
+    return word;
+  }
+  if (word.find_first_of("\"$%") == std::string::npos) {
+    return '"' + word + '"';
+  }
+  std::string quoted = "'";
+  for (const char c : word) {
+    quoted += c == '\'' ? std::string("'\"'\"'") : std::string(1, c);
+  }
+  return quoted + "'";
 }
 
 Command DispatchCommand(const std::string& text, const SettingsState& settings,

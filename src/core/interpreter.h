@@ -54,12 +54,18 @@ Command DispatchCommand(const std::string& text, const SettingsState& settings,
 
 // $NAME, ${NAME} and %NAME% replaced by the variable's value, and a leading
 // ~ (alone or before "/") by the home folder; an unknown variable stays as
-// typed.
+// typed. Between single quotes nothing is replaced, as in a shell.
 std::string ExpandVariables(const std::string& text, const sys::Environment& environment);
 
 // The words of a line as a user means them: blanks separate, double and
 // single quotes group (and are dropped); nothing else is special.
 std::vector<std::string> SplitWords(const std::string& line);
+
+// `word` in a form that expanding and splitting a line give back as one
+// word, unchanged: as it is when nothing in it is special, in double
+// quotes when a blank or a single quote is all, else in single quotes
+// (each single quote of it written '"'"').
+std::string QuoteWord(const std::string& word);
 
 // What Tab may put in place of `word`, the word under the caret, in order:
 // for a path (a drive path, or one from / or ~) the entries of its folder
