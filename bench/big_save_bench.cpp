@@ -38,6 +38,7 @@ class NullView : public View {
   int Caret() const override { return 0; }
   void SetCaret(int) override {}
   void FocusBox() override {}
+  bool FitsInBox(const std::string&) const override { return true; }
   Metrics Measure() const override { return {{250, 19}, {1024, 768}, 15.0f}; }
   void MoveBar(Point) override {}
   void ShowBar(bool) override {}

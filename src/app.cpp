@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <cstdio>
 #include <cstdlib>
@@ -153,6 +154,16 @@ void App::SetCaret(int position) {
 
 void App::FocusBox() {
   bar_.Box().setFocus(Qt::ActiveWindowFocusReason);
+}
+
+bool App::FitsInBox(const std::string& text) const {
+  const QLineEdit& box = bar_.Box();
+  // What the frame, the text's margins and the line edit's own two pixels
+  // a side leave of the box's width.
+  const QMargins margins = box.textMargins();
+  const int inside = box.contentsRect().width() - margins.left() - margins.right() -
+                     2 * box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 4;
+  return box.fontMetrics().horizontalAdvance(FromUtf8(text)) <= inside;
 }
 
 bar::Metrics App::Measure() const {

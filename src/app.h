@@ -66,6 +66,7 @@ class App : public QObject, private bar::View {
   int Caret() const override;
   void SetCaret(int position) override;
   void FocusBox() override;
+  bool FitsInBox(const std::string& text) const override;
   bar::Metrics Measure() const override;
   void MoveBar(Point place) override;
   void ShowBar(bool activate) override;

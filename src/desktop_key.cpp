@@ -188,4 +188,18 @@ int UnbindGnomeKey() {
   return 0;
 }
 
+bool GnomeKeyRuns(const std::string& command) {
+  if (!SchemaHere()) {
+    return false;
+  }
+  for (const std::string& path : CurrentPaths()) {
+    const std::string binding = EntryValue(path, "binding");
+    if (EntryValue(path, "command").find(command) != std::string::npos && !binding.empty() &&
+        binding != "''") {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace tarvolin

@@ -12,5 +12,8 @@ namespace tarvolin {
 int BindGnomeKey(const std::string& key, const std::string& command);
 // Takes that shortcut back; 0 when done or none was there.
 int UnbindGnomeKey();
+// Whether a custom shortcut of GNOME's keyboard settings has a key and runs
+// a command holding `command`.
+bool GnomeKeyRuns(const std::string& command);
 
 }  // namespace tarvolin

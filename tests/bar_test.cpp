@@ -569,8 +569,17 @@ TEST_F(BarTest, SummonsTrayAndHotkey) {
   EXPECT_EQ(view_.asked,
             Strings{"bar: There is no notification area: Super+R brings the bar back. -> "});
   EXPECT_EQ(rules_->HotkeyName(), "Super+R");
+  // Each reason is told once for good, whole: in a message box when the
+  // box cannot show it.
+  view_.asked.clear();
   rules_->TellHotkeyFailed("Super+R is taken by another program");
-  ExpectStatus("Hotkey: Super+R is taken by another program");
+  EXPECT_EQ(view_.asked, Strings{"bar: Hotkey: Super+R is taken by another program -> "});
+  rules_->TellHotkeyFailed("no display");
+  ExpectStatus("Hotkey: no display");
+  Start("", nullptr);
+  view_.Type("");
+  rules_->TellHotkeyFailed("no display");
+  EXPECT_EQ(view_.text, "");
   temp_.Write("prog/tv.ini", "[Tarvolin]\r\nHotkey=NONE\r\n");
   EXPECT_EQ(rules_->HotkeyName(), std::nullopt);
   temp_.Write("prog/tv.ini", "[Tarvolin]\r\nloca=4\r\n");

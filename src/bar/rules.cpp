@@ -17,6 +17,8 @@ namespace tarvolin::bar {
 
 namespace {
 
+constexpr char kHotkeyNoticeKey[] = "HotkeyNotice";
+
 // Only spaces are trimmed: tabs and other blanks stay.
 std::string TrimSpaces(const std::string& text) {
   const std::size_t first = text.find_first_not_of(' ');
@@ -682,7 +684,20 @@ void BarRules::HideWithoutTray() {
 }
 
 void BarRules::TellHotkeyFailed(const std::string& why) {
-  ShowStatus("Hotkey: " + why);
+  {
+    // Two bars started at once tell it once between them.
+    const sys::FileLock lock(IniPath());
+    if (system_.profile.Read(kSettingsSection, kHotkeyNoticeKey, IniPath()) == why) {
+      return;
+    }
+    system_.profile.Write(kSettingsSection, kHotkeyNoticeKey, why, IniPath());
+  }
+  const std::string text = "Hotkey: " + why;
+  if (view_.FitsInBox(text)) {
+    ShowStatus(text);
+  } else {
+    view_.Inform(std::nullopt, text);
+  }
 }
 
 }  // namespace tarvolin::bar

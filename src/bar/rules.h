@@ -114,7 +114,9 @@ class BarRules {
   // The key combination tv.ini's Hotkey names (Ctrl+Alt+Space when it names
   // none), or nothing for "none". The program never writes the key.
   std::optional<std::string> HotkeyName() const;
-  // The hotkey could not be had: the box says why.
+  // The hotkey could not be had: the user is told why, once for each reason
+  // (tv.ini's HotkeyNotice remembers the last one told), in the box when
+  // the text fits there whole, else in a message box.
   void TellHotkeyFailed(const std::string& why);
   // The hotkey is the bar's: it brings the bar back.
   void TellHotkeyGrabbed(const std::string& name) { hotkey_ = name; }

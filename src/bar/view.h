@@ -59,6 +59,8 @@ class View : public Prompts {
   virtual void SetCaret(int position) = 0;
   // The keyboard focus goes to the box.
   virtual void FocusBox() = 0;
+  // Whether the box shows `text` whole, in its face and width.
+  virtual bool FitsInBox(const std::string& text) const = 0;
 
   // The bar's window.
   virtual Metrics Measure() const = 0;

@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "core/key_names.h"
+#include "desktop_key.h"
 #include "platform/hotkey.h"
 #include "platform/shortcut_portal.h"
 #include "platform/sway.h"
@@ -18,6 +19,8 @@
 namespace tarvolin::platform {
 
 namespace {
+
+constexpr char kToggle[] = "tarvolin --toggle";
 
 // Some window managers only mark a window that asks for the focus, but give
 // it to a window as it is mapped: a bar still without the focus this long
@@ -77,8 +80,14 @@ class SwayDesktop final : public Desktop {
     if (!bar.isVisible()) {
       return;
     }
-    if (Ask(bar, "focus, ")) {
-      box.setFocus(Qt::ActiveWindowFocusReason);
+    // A message box that opened meanwhile takes the focus the bar asked for:
+    // the bar is no use while it waits for an answer.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal != nullptr ? Ask(bar, {}) && sway::Command(modal->winId(), "focus")
+                         : Ask(bar, "focus, ")) {
+      if (modal == nullptr) {
+        box.setFocus(Qt::ActiveWindowFocusReason);
+      }
     } else if (triesLeft > 0) {
       QTimer::singleShot(10, &bar, [this, &bar, &box, busy = std::move(busy), triesLeft] {
         Focus(bar, box, busy, triesLeft - 1);
@@ -182,7 +191,8 @@ std::unique_ptr<SummonKey> SummonKey::Bind(const std::string& name, const Listen
   if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
     key->portal_ = std::make_unique<ShortcutPortal>(
         name,
-        [held = listeners.held, failed = listeners.failed, name](const std::string& trigger) {
+        [self = key.get(), held = listeners.held, failed = listeners.failed,
+         name](const std::string& trigger) {
           if (!trigger.empty()) {
             // Where the key does nothing yet (Plasma 5.27 has the user
             // confirm it), the entry tells the user where to look.
@@ -193,10 +203,20 @@ std::unique_ptr<SummonKey> SummonKey::Bind(const std::string& name, const Listen
             held(trigger);
             return;
           }
-          const std::string how = "in a Wayland session, bind " + name +
-                                  " to tarvolin --toggle in the desktop's keyboard settings";
+          const std::string how = "in a Wayland session, bind " + name + " to " + kToggle +
+                                  " in the desktop's keyboard settings";
           std::fprintf(stderr, "tarvolin: hotkey: %s\n", how.c_str());
-          failed(how);
+          // A key the user gave the desktop already needs no word; asking
+          // GNOME runs gsettings, which the bar does not wait for.
+          self->look_.reset(QThread::create([self, failed, how] {
+            const bool bound =
+                sway::Running() ? sway::BindsCommand(kToggle) : GnomeKeyRuns(kToggle);
+            if (!bound) {
+              QMetaObject::invokeMethod(
+                  self, [failed, how] { failed(how); }, Qt::QueuedConnection);
+            }
+          }));
+          self->look_->start();
         },
         listeners.pressed);
     return key;
@@ -214,6 +234,10 @@ std::unique_ptr<SummonKey> SummonKey::Bind(const std::string& name, const Listen
   return key;
 }
 
-SummonKey::~SummonKey() = default;
+SummonKey::~SummonKey() {
+  if (look_) {
+    look_->wait();
+  }
+}
 
 }  // namespace tarvolin::platform

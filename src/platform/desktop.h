@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 
+class QThread;
+
 class QWidget;
 
 namespace tarvolin::platform {
@@ -78,6 +80,8 @@ class SummonKey : public QObject {
   SummonKey() = default;
   std::unique_ptr<GlobalHotkey> hotkey_;
   std::unique_ptr<ShortcutPortal> portal_;
+  // Asks whether the desktop binds a key of its own to the bar.
+  std::unique_ptr<QThread> look_;
 };
 
 }  // namespace tarvolin::platform

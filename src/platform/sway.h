@@ -15,4 +15,8 @@ bool Running();
 // sway carried it out.
 bool Command(unsigned long window, const std::string& command);
 
+// Whether a key of sway's configuration runs `command` (bindsym or
+// bindcode ... exec command).
+bool BindsCommand(const std::string& command);
+
 }  // namespace tarvolin::platform::sway

@@ -401,6 +401,19 @@ void BarWindow::FocusBox() {
   ::SetFocus(box_);
 }
 
+bool BarWindow::FitsInBox(const std::string& text) const {
+  const std::wstring wide = Wide(text);
+  RECT inside{};
+  ::SendMessageW(box_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&inside));
+  HDC dc = ::GetDC(box_);
+  HGDIOBJ old = ::SelectObject(dc, font_);
+  SIZE extent{};
+  ::GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &extent);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(box_, dc);
+  return extent.cx <= inside.right - inside.left;
+}
+
 bar::Metrics BarWindow::Measure() const {
   RECT frame{};
   ::GetWindowRect(bar_, &frame);

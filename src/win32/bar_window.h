@@ -80,6 +80,7 @@ class BarWindow : public bar::View {
   int Caret() const override;
   void SetCaret(int position) override;
   void FocusBox() override;
+  bool FitsInBox(const std::string& text) const override;
   bar::Metrics Measure() const override;
   void MoveBar(Point place) override;
   void ShowBar(bool activate) override;

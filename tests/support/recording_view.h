@@ -70,6 +70,8 @@ class RecordingView : public bar::View {
     selectionLength = 0;
   }
   void FocusBox() override {}
+  // About as many characters as the 250-pixel box shows.
+  bool FitsInBox(const std::string& line) const override { return line.size() <= 40; }
   // The bar, the work area (the whole screen unless a test reserves a
   // panel's space) and its origin.
   bar::Metrics metrics{{250, 19}, {1024, 768}, 15.0f, {0, 0}};

@@ -149,7 +149,6 @@ dialog_beside_bar() {
 # back (keys reach the bar through XWayland's XTEST); --show does.
 escape_without_tray() {
   xdotool key Escape
-  told() { [ "$(xdotool search --onlyvisible --name '^Tarvolin$' 2>/dev/null | wc -l)" -ge 2 ]; }
   wait_until 5 told || fail "Escape without a notification area told nothing"
   xdotool key Return
   wait_until 5 gone || fail "Escape did not hide the bar: '$(bar_state)'"
@@ -178,15 +177,25 @@ on_top_of_x11_window() {
   wait_until 5 shows "$corner" || fail "--show after typing in an X11 window: '$(bar_state)'"
 }
 
+# The bar and a message box of its own, both titled Tarvolin.
+told() { [ "$(xdotool search --onlyvisible --name '^Tarvolin$' 2>/dev/null | wc -l)" -ge 2 ]; }
+
 # The checks the X11 legs share, in a desktop without a notification area:
 # the bar starts in its corner at its size, with the focus, and says how
-# the key is bound; then the summons, the editor, Escape and on top.
+# the key is bound (with "bound", the desktop binds it already and only
+# standard error says it); then the summons, the editor, Escape and on top.
 x11_checks() {
   "$bar" >"$work/run/bar.log" 2>&1 &
   bar_pid=$!
-  wait_until 10 shows "$corner" || fail "the bar at start: '$(bar_state)'"
   wait_until 5 grep -qs "bind Ctrl+Alt+Space to tarvolin --toggle" "$work/run/bar.log" ||
     fail "stderr does not say how to bind the key"
+  # Where the desktop does not bind the key yet, a box of its own says how;
+  # once, so a second start says nothing.
+  if [ "${1:-}" != bound ]; then
+    wait_until 10 told || fail "the bar did not say how to bind the key"
+    xdotool key Return
+  fi
+  wait_until 10 shows "$corner" || fail "the bar at start: '$(bar_state)'"
   summons_over_native_window
   keep_shot "$leg-bar"
   dialog_beside_bar

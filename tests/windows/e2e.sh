@@ -76,6 +76,8 @@ processes() {
   echo "$count"
 }
 no_bar() { [ "$(processes)" = 0 ]; }
+# The bar and a message box of its own, both titled Tarvolin.
+boxes() { [ "$(xdo search --onlyvisible --name '^Tarvolin$' 2>/dev/null | wc -l)" -ge 2 ]; }
 
 timeout 120 "$wine" wineboot --init >/dev/null 2>&1
 "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
@@ -99,8 +101,15 @@ sleep 1
 wait_until 30 mapped Tarvolin || { fail "the bar was not shown"; exit 1; }
 geometry=$(xwin -id "$(window Tarvolin)" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width/ {w=$NF} /Height/ {h=$NF} END {print x "," y " " w "x" h}')
 [ "$geometry" = "774,717 250x19" ] || fail "the bar stands at $geometry, not 774,717 250x19"
-expect_focus Tarvolin "at start"
-expect_bar "Hotkey: Ctrl+Alt+Space is taken by another program" "with the key held elsewhere"
+# Wider than the box, the text has a box of its own; the focus comes back.
+if wait_until 10 boxes; then
+  sleep 0.5
+  xdo key Return
+else
+  fail "the key held elsewhere was not told"
+fi
+expect_focus Tarvolin "after the box about the key"
+grep -q "Ctrl+Alt+Space is taken by another program" "$work/bar.log" || fail "stderr does not name the key"
 kill "$holder"
 
 step "a quickcommand"
@@ -185,7 +194,6 @@ printf '[Tarvolin]\r\nloca=4\r\nCaseSensitive=0\r\nAutoUpdate=1\r\nWebExtensions
   "$port" >"$dir/tv.ini"
 (cd "$dir" && PATH="$work/path:$PATH" exec "$wine" ./tarvolin.exe >>"$work/bar.log" 2>&1) &
 wait_until 30 mapped Tarvolin || fail "the bar was not shown again"
-boxes() { [ "$(xdo search --onlyvisible --name '^Tarvolin$' 2>/dev/null | wc -l)" -ge 2 ]; }
 wait_until 75 grep -q 'prog/Tarvolin/version.txt' "$work/server.log" || fail "the update server was not asked"
 if wait_until 10 boxes; then
   sleep 0.5
