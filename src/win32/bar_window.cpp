@@ -73,6 +73,20 @@ int DpiOf(HWND window) {
   return dpi > 0 ? dpi : 96;
 }
 
+// The primary screen's work area: what the task bar and other desktop bars
+// leave. Asked of the monitor each time: Wine keeps SPI_GETWORKAREA as the
+// process first read it, while a monitor's work area follows a change of
+// screen size.
+RECT WorkArea() {
+  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (::GetMonitorInfoW(::MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+    work = monitor.rcWork;
+  }
+  return work;
+}
+
 }  // namespace
 
 std::optional<Hotkey> ParseHotkey(const std::string& text) {
@@ -162,6 +176,7 @@ void BarWindow::Start() {
   taskbarCreated_ = ::RegisterWindowMessageW(L"TaskbarCreated");
 
   rules_.Start();
+  workArea_ = WorkArea();
   ::SetTimer(bar_, kPlaceTimer, 750, nullptr);
   ticking_ = true;
   ::SetTimer(bar_, kOnlineTimer, 55000, nullptr);
@@ -246,9 +261,16 @@ LRESULT BarWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       ::SetFocus(box_);
       return 0;
     case WM_TIMER:
-      if (wParam == kPlaceTimer && !rules_.OnTick()) {
-        ::KillTimer(bar_, kPlaceTimer);
-        ticking_ = false;
+      if (wParam == kPlaceTimer) {
+        // The timer runs for good: a change of screen size made outside
+        // Windows' own settings (RandR under Wine) sends no WM_DISPLAYCHANGE,
+        // so each tick looks at the work area, and a change is a tick for
+        // the rules at once.
+        const RECT work = WorkArea();
+        if (ticking_ || ::EqualRect(&work, &workArea_) == FALSE) {
+          workArea_ = work;
+          ticking_ = rules_.OnTick();
+        }
       } else if (wParam == kOnlineTimer) {
         rules_.OnOnlineTick();
       }
@@ -417,9 +439,7 @@ bool BarWindow::FitsInBox(const std::string& text) const {
 bar::Metrics BarWindow::Measure() const {
   RECT frame{};
   ::GetWindowRect(bar_, &frame);
-  // The work area: what the task bar and other desktop bars leave.
-  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const RECT work = WorkArea();
   return {{frame.right - frame.left, frame.bottom - frame.top},
           {work.right - work.left, work.bottom - work.top},
           1440.0f / static_cast<float>(Dpi()),
@@ -516,10 +536,7 @@ void BarWindow::ReturnFocusToBar() {
 }
 
 void BarWindow::KeepTicking() {
-  if (!ticking_ && bar_ != nullptr) {
-    ::SetTimer(bar_, kPlaceTimer, 750, nullptr);
-    ticking_ = true;
-  }
+  ticking_ = true;
 }
 
 void BarWindow::EndProcess() {

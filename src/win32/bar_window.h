@@ -106,7 +106,10 @@ class BarWindow : public bar::View {
   HFONT font_ = nullptr;
   HICON icon_ = nullptr;
   UINT taskbarCreated_ = 0;
+  // The rules want the 750 ms tick; without, a tick only watches the work
+  // area, as the bar was last placed in it.
   bool ticking_ = false;
+  RECT workArea_{};
   bool inTray_ = false;
   bool hotkey_ = false;
   std::unique_ptr<ToolDialog> dialogs_[4];

@@ -78,6 +78,11 @@ processes() {
 no_bar() { [ "$(processes)" = 0 ]; }
 # The bar and a message box of its own, both titled Tarvolin.
 boxes() { [ "$(xdo search --onlyvisible --name '^Tarvolin$' 2>/dev/null | wc -l)" -ge 2 ]; }
+# Where the bar stands: "X,Y WIDTHxHEIGHT".
+geometry() {
+  xwin -id "$(window Tarvolin)" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /Width/ {w=$NF} /Height/ {h=$NF} END {print x "," y " " w "x" h}'
+}
 
 timeout 120 "$wine" wineboot --init >/dev/null 2>&1
 "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
@@ -90,6 +95,7 @@ cp "$bin/start_marker.exe" "$dir/Games/"
 games="Z:$(printf '%s' "$dir/Games" | tr / '\\')"
 printf '[Tarvolin]\r\nloca=4\r\nCaseSensitive=0\r\nAutoUpdate=0\r\nWebExtensions=com,org\r\n' \
   >"$dir/tv.ini"
+cp "$dir/tv.ini" "$work/tv.ini"
 printf '%s\r\nmark\r\n' "$games\\start_marker.exe" >"$dir/files.cfg"
 
 step "the key held elsewhere"
@@ -99,8 +105,7 @@ holder=$!
 sleep 1
 (cd "$dir" && exec "$wine" ./tarvolin.exe >"$work/bar.log" 2>&1) &
 wait_until 30 mapped Tarvolin || { fail "the bar was not shown"; exit 1; }
-geometry=$(xwin -id "$(window Tarvolin)" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width/ {w=$NF} /Height/ {h=$NF} END {print x "," y " " w "x" h}')
-[ "$geometry" = "774,717 250x19" ] || fail "the bar stands at $geometry, not 774,717 250x19"
+[ "$(geometry)" = "774,717 250x19" ] || fail "the bar stands at $(geometry), not 774,717 250x19"
 # Wider than the box, the text has a box of its own; the focus comes back.
 if wait_until 10 boxes; then
   sleep 0.5
@@ -259,6 +264,50 @@ else
   wait_until 15 not test -e "$installed/tarvolin.exe" || fail "the uninstaller left the program"
   [ -f "$appdata/tv.ini" ] && [ -f "$appdata/files.cfg" ] || fail "the uninstaller took the user's files"
 fi
+
+step "a change of screen size"
+# The screen shrinks and grows back: the bar stands in its corner again by
+# its next 750 ms tick, when any program that asks the screen's size on a
+# tick sees the change. Xvfb keeps the size it started with, so this runs on
+# a nested X server that RandR resizes (Xephyr), with a window manager of its
+# own; Wine's processes start afresh there.
+"$wineserver" -k >/dev/null 2>&1
+cp "$work/tv.ini" "$dir/tv.ini"
+Xephyr -displayfd 3 -screen 1024x768 -nolisten tcp 3>"$work/nested" >/dev/null 2>&1 &
+nested=($!)
+workarea() { timeout 5 xprop -root _NET_WORKAREA 2>/dev/null | grep -q ' = '; }
+at() { [ "$(geometry)" = "$1" ]; }
+if wait_until 10 test -s "$work/nested"; then
+  DISPLAY=":$(tr -d '[:space:]' <"$work/nested")"
+  export DISPLAY
+  openbox >/dev/null 2>&1 &
+  nested+=($!)
+  wait_until 10 workarea || fail "no window manager on the nested screen"
+  (cd "$dir" && exec "$wine" ./tarvolin.exe >>"$work/bar.log" 2>&1) &
+  wait_until 30 mapped Tarvolin || fail "the bar was not shown on the nested screen"
+  wait_until 5 at "774,717 250x19" || fail "on the nested screen the bar stands at $(geometry)"
+  for change in "800x600 550,549" "1024x768 774,717"; do
+    timeout 10 xrandr -s "${change% *}" 2>/dev/null || fail "xrandr -s ${change% *}"
+    # The next tick, and a little for Wine and the window manager.
+    start=${EPOCHREALTIME/./}
+    until at "${change#* } 250x19" || [ $((${EPOCHREALTIME/./} - start)) -gt 1000000 ]; do
+      sleep 0.05
+    done
+    took=$(((${EPOCHREALTIME/./} - start) / 1000))
+    if at "${change#* } 250x19" && [ "$took" -le 1000 ]; then
+      step "the bar in its corner $took ms after the screen became ${change% *}"
+    else
+      fail "$took ms after the screen became ${change% *} the bar stands at $(geometry)"
+    fi
+  done
+  expect_focus Tarvolin "after the screen changed"
+  xdo type quit
+  xdo key Return
+  wait_until 10 no_bar || fail "the bar on the nested screen did not end"
+else
+  fail "the nested X server did not start"
+fi
+kill "${nested[@]}" 2>/dev/null
 
 [ "$failures" -eq 0 ] && echo "windows e2e: every check passed"
 exit $((failures > 0))
