@@ -31,7 +31,20 @@ EditorModel::EditorModel(QuickcommandTable& table, sys::FileSystem& files, Promp
       prompts_(prompts),
       firstTarget_(targetBox),
       startFolder_(std::move(startFolder)),
-      rows_(table.size()) {}
+      rows_(table.size()) {
+  // A big table's copy takes longer than a user waits for an action: it is
+  // made beside the GUI thread, which only reads the table meanwhile, and
+  // the first change waits for what is left of it.
+  if (rows_ >= kPackAsideRows) {
+    packing_ = std::async(std::launch::async, [this] { return Pack(table_, rows_); });
+  }
+}
+
+EditorModel::~EditorModel() {
+  if (packing_.valid()) {
+    packing_.wait();
+  }
+}
 
 bool EditorModel::Add() {
   const EditorPrompts prompts{
@@ -54,26 +67,29 @@ void EditorModel::ShowRow(std::size_t k) {
 }
 
 void EditorModel::TakeBefore() {
-  // Taken at the first change, not when the editor opens: with many
-  // entries the copy would hold back the editor's first showing.
   if (before_) {
     return;
   }
+  before_ = packing_.valid() ? packing_.get() : Pack(table_, rows_);
+}
+
+std::string EditorModel::Pack(const QuickcommandTable& table, std::size_t rows) {
   std::size_t size = 0;
-  for (std::size_t k = 0; k < rows_; ++k) {
-    size += 2 * sizeof(std::uint32_t) + table_[k].Target.size() + table_[k].Name.size();
+  for (std::size_t k = 0; k < rows; ++k) {
+    size += 2 * sizeof(std::uint32_t) + table[k].Target.size() + table[k].Name.size();
   }
-  std::string& packed = before_.emplace();
+  std::string packed;
   packed.reserve(size);
   const auto put = [&packed](const std::string& text) {
     const auto length = static_cast<std::uint32_t>(text.size());
     packed.append(reinterpret_cast<const char*>(&length), sizeof length);
     packed += text;
   };
-  for (std::size_t k = 0; k < rows_; ++k) {
-    put(table_[k].Target);
-    put(table_[k].Name);
+  for (std::size_t k = 0; k < rows; ++k) {
+    put(table[k].Target);
+    put(table[k].Name);
   }
+  return packed;
 }
 
 QuickcommandTable EditorModel::Unpack(const std::string& packed) {

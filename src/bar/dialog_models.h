@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <optional>
 #include <string>
 #include <utility>
@@ -32,6 +33,9 @@ class EditorModel {
   EditorModel(QuickcommandTable& table, sys::FileSystem& files, Prompts& prompts,
               const std::string& barText, std::string startFolder,
               sys::Applications* applications = nullptr);
+  ~EditorModel();
+  EditorModel(const EditorModel&) = delete;
+  EditorModel& operator=(const EditorModel&) = delete;
 
   const std::string& FirstTarget() const { return firstTarget_; }
   // A target typed in the bar already: the name box comes first.
@@ -65,15 +69,18 @@ class EditorModel {
   // A row picked in either list: the boxes show its entry.
   void ShowRow(std::size_t k);
 
-  // The entries as the editor opened on them, taken at the first change
+  // The entries as the editor opened on them, taken by the first change
   // (nothing while nothing was changed): when the editor closes, the copy
   // goes to the save, packed, to be unpacked there only when another
-  // process saved meanwhile.
+  // process saved meanwhile. Nothing but the model may change the table
+  // while it lives.
   std::optional<std::string> ReleaseBefore() { return std::exchange(before_, std::nullopt); }
   static QuickcommandTable Unpack(const std::string& packed);
 
  private:
   void TakeBefore();
+  static std::string Pack(const QuickcommandTable& table, std::size_t rows);
+  static constexpr std::size_t kPackAsideRows = 20000;
 
   QuickcommandTable& table_;
   sys::FileSystem& files_;
@@ -87,6 +94,7 @@ class EditorModel {
   // Packed, each text after its length: a large table's copy costs about
   // the file's size, not the twice that separate strings take.
   std::optional<std::string> before_;
+  std::future<std::string> packing_;
 };
 
 // The options: the corner and case sensitivity take effect when clicked;

@@ -69,7 +69,10 @@ void LoadQuickcommands(QuickcommandTable& table, const std::string& path) {
 
   const std::vector<std::string_view> lines = SplitLines(bytes);
   std::vector<QuickcommandEntry> entries;
-  entries.reserve((lines.size() + 1) / 2);
+  // Room for what the editor adds: a full table would move every entry at
+  // the first add. Room not written to costs no memory.
+  const std::size_t count = (lines.size() + 1) / 2;
+  entries.reserve(count + count / 8 + 16);
   for (std::size_t i = 0; i < lines.size(); i += 2) {
     QuickcommandEntry entry;
     entry.Target = LineText(lines[i]);

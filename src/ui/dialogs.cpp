@@ -37,15 +37,17 @@ QPushButton* Button(const QString& caption, int width, int height) {
 // quickcommands that is seconds.
 QTableView* ListOf(QAbstractItemModel* model, int column) {
   auto* view = new QTableView;
+  // The rows' header is set before it has the rows: set after, it goes
+  // through each of them, a million in a big table.
+  view->verticalHeader()->hide();
+  view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height());
   view->setModel(model);
   for (int other = 0; other < model->columnCount(); ++other) {
     view->setColumnHidden(other, other != column);
   }
   view->horizontalHeader()->hide();
   view->horizontalHeader()->setStretchLastSection(true);
-  view->verticalHeader()->hide();
-  view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height());
   view->setShowGrid(false);
   view->setWordWrap(false);
   view->setTabKeyNavigation(false);
