@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -36,9 +37,9 @@
 
 namespace {
 
-// The desktop's applications from the GIO module beside the bar, loaded at
-// the first question: GIO and the libraries it brings cost start-up time
-// that most lines never need.
+// The desktop's applications from the module beside the bar (GLib and GIO
+// cost start-up time): loaded and read on a thread once the bar is on
+// screen, or at the first question if that comes first.
 class ApplicationsModule final : public tarvolin::sys::Applications {
  public:
   explicit ApplicationsModule(const std::string& folder)
@@ -53,9 +54,26 @@ class ApplicationsModule final : public tarvolin::sys::Applications {
     return Loaded() ? loaded_->Launch(id, folder, inTerminal)
                     : std::string("The desktop's applications could not be read.");
   }
+  // The module and the names, on a thread of their own: thousands of
+  // entries take seconds to read.
+  void Prefetch() override {
+    if (!tried_ && !prefetch_.valid()) {
+      prefetch_ = std::async(std::launch::async, [this] {
+        if (Open()) {
+          loaded_->Names();
+        }
+      });
+    }
+  }
 
  private:
   bool Loaded() {
+    if (prefetch_.valid()) {
+      prefetch_.get();
+    }
+    return Open();
+  }
+  bool Open() {
     if (!tried_) {
       tried_ = true;
       const auto create = reinterpret_cast<tarvolin::sys::ApplicationsFactory>(
@@ -73,6 +91,8 @@ class ApplicationsModule final : public tarvolin::sys::Applications {
   QLibrary module_;
   bool tried_ = false;
   std::unique_ptr<tarvolin::sys::Applications> loaded_;
+  // Last, so that it is waited for before the rest goes.
+  std::future<void> prefetch_;
 };
 
 // ReadMe.txt and Changelog.txt: beside the bar, or where the package puts

@@ -48,6 +48,13 @@ class AppsTest : public ::testing::Test {
     Entry("system/applications/top.desktop", "Name=Top Viewer\nTerminal=true\nExec=mark top -d 1");
     Entry("flatpak/exports/share/applications/org.example.Draw.desktop",
           "Name=Draw\nExec=mark draw %f");
+    // Hostile folders: links round a loop, a FIFO named as an entry, a name
+    // no application has.
+    ::symlink(".", (*temp_ / "system/applications/loop").c_str());
+    ::symlink("../applications", (*temp_ / "system/applications/up").c_str());
+    ::mkfifo((*temp_ / "system/applications/fifo.desktop").c_str(), 0644);
+    Entry("system/applications/long.desktop",
+          "Name=" + std::string(300000, 'x') + "\nExec=mark long");
     ::setenv("XDG_DATA_HOME", (*temp_ / "home").c_str(), 1);
     ::setenv("XDG_DATA_DIRS", (*temp_ / "system" + ":" + *temp_ / "flatpak/exports/share").c_str(),
              1);
@@ -89,7 +96,8 @@ Applications* AppsTest::apps_ = nullptr;
 
 // Names in the user's language or generic, in any case; the user's entry
 // before the system's of the same name; Flatpak's exports found; hidden,
-// NoDisplay, another desktop's and a missing TryExec never.
+// NoDisplay, another desktop's and a missing TryExec never. A loop of links
+// and a FIFO are passed by.
 TEST_F(AppsTest, NamesFindTheShownEntriesOnly) {
   EXPECT_EQ(apps_->Find("rechner"), "calc.desktop");
   EXPECT_EQ(apps_->Find("ARITHMETIC"), "calc.desktop");
@@ -104,6 +112,8 @@ TEST_F(AppsTest, NamesFindTheShownEntriesOnly) {
     EXPECT_EQ(std::count(names.begin(), names.end(), name), 1) << name;
   }
   EXPECT_EQ(std::count(names.begin(), names.end(), "Secret"), 0);
+  EXPECT_TRUE(std::none_of(names.begin(), names.end(),
+                           [](const std::string& name) { return name.size() > 1024; }));
 
   // An application installed while the bar runs is found a moment later.
   Entry("home/applications/late.desktop", "Name=Latecomer\nExec=mark late");

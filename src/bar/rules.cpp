@@ -271,6 +271,9 @@ void BarRules::Start() {
 }
 
 void BarRules::OnShown() {
+  if (system_.applications != nullptr) {
+    system_.applications->Prefetch();
+  }
   // A big files.cfg takes seconds to read: it is read on a thread of its
   // own, and whatever needs it first waits in Table().
   if (!quickcommandsLoaded_ && !loading_.valid()) {

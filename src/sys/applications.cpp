@@ -1,6 +1,7 @@
 #include "sys/applications.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace tarvolin::sys {
 
@@ -15,27 +16,29 @@ std::string NamedApplications::Find(const std::string& name) {
 
 std::vector<std::string> NamedApplications::Names() {
   Load(false);
-  std::vector<std::string> names;
-  for (const Entry& entry : entries_) {
-    for (const std::string* name : {&entry.name, &entry.otherName}) {
-      if (!name->empty() && std::find(names.begin(), names.end(), *name) == names.end()) {
-        names.push_back(*name);
-      }
-    }
-  }
-  return names;
+  return names_;
 }
 
 bool NamedApplications::Load(bool again) {
   const auto now = std::chrono::steady_clock::now();
-  if (loaded_ && (!again || now - loadedAt_ < std::chrono::seconds(2))) {
+  if (loaded_ && (!again || now - loadedAt_ < std::chrono::seconds(2) || !Changed())) {
     return false;
   }
   loaded_ = true;
   loadedAt_ = now;
   entries_ = Read();
   keys_.clear();
-  for (const Entry& entry : entries_) {
+  names_.clear();
+  std::unordered_set<std::string> named;
+  for (Entry& entry : entries_) {
+    for (std::string* name : {&entry.name, &entry.otherName}) {
+      if (name->size() > kMaxNameBytes) {
+        name->clear();
+      }
+      if (!name->empty() && named.insert(*name).second) {
+        names_.push_back(*name);
+      }
+    }
     keys_.push_back({Folded(entry.name), Folded(entry.otherName)});
   }
   return true;

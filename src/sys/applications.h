@@ -24,15 +24,22 @@ class Applications {
   // `inTerminal` or when the application says it needs one. Empty text
   // when it started, else why not.
   virtual std::string Launch(const std::string& id, const std::string& folder, bool inTerminal) = 0;
+
+  // Reads the names beside the GUI thread now, so that the first line that
+  // needs them finds them in; the next question waits for what is left.
+  virtual void Prefetch() {}
 };
 
 // What both systems' applications share: the names are read at the first
-// question, and again when a name is not found and they were read two
-// seconds or more before (an application installed since).
+// question, and again when a name is not found, they were read two seconds
+// or more before and a folder they came from changed (an application
+// installed since). A name longer than kMaxNameBytes is no application's.
 class NamedApplications : public Applications {
  public:
   std::string Find(const std::string& name) final;
   std::vector<std::string> Names() final;
+
+  static constexpr std::size_t kMaxNameBytes = 1024;
 
  protected:
   // An application and the names it goes by: its name, and a second one
@@ -48,6 +55,9 @@ class NamedApplications : public Applications {
   // The form in which two names that the system holds alike compare
   // equal; empty for a name that matches nothing.
   virtual std::string Folded(const std::string& name) const = 0;
+  // Whether the entries may have changed since Read: true when the system
+  // cannot tell cheaply.
+  virtual bool Changed() { return true; }
 
  private:
   // Reads the entries unless they were read already (with `again`, read
@@ -64,6 +74,7 @@ class NamedApplications : public Applications {
   std::chrono::steady_clock::time_point loadedAt_;
   std::vector<Entry> entries_;
   std::vector<Keys> keys_;
+  std::vector<std::string> names_;
 };
 
 using ApplicationsFactory = Applications* (*)();
