@@ -3,6 +3,7 @@
 // property stops the run with a message.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,7 +21,9 @@
 #include "core/quickcommands.h"
 #include "core/request.h"
 #include "core/settings.h"
+#include "sys/applications.h"
 #include "sys/environment.h"
+#include "sys/posix/desktop_applications.h"
 #include "sys/posix/ini_store.h"
 #include "sys/posix/posix_filesystem.h"
 #include "sys/text.h"
@@ -181,6 +185,80 @@ void Words(const std::string& input) {
   Check(SplitWords(ExpandVariables(line, environment)) == words,
         "quoted words expand and split back into themselves");
   ExpandVariables(input, environment);
+}
+
+// The applications' names, from the desktop's entries or the Start menu's
+// shortcuts (a line an entry, its two names split by a tab): each name is
+// offered once and never longer than the cap, and every name offered finds
+// an entry that goes by it, by its first name where one does.
+void Names(const std::string& input) {
+  class Listed final : public sys::NamedApplications {
+   public:
+    explicit Listed(const std::string& text) {
+      std::size_t at = 0;
+      while (at <= text.size()) {
+        std::size_t end = text.find('\n', at);
+        end = end == std::string::npos ? text.size() : end;
+        const std::string line = text.substr(at, end - at);
+        const std::size_t tab = line.find('\t');
+        entries.push_back({std::to_string(entries.size()), line.substr(0, tab),
+                           tab == std::string::npos ? std::string() : line.substr(tab + 1)});
+        at = end + 1;
+      }
+    }
+    std::string Launch(const std::string&, const std::string&, bool) override { return {}; }
+    std::vector<Entry> entries;
+
+   private:
+    std::vector<Entry> Read() override { return entries; }
+    std::string Folded(const std::string& name) const override { return sys::LowerAscii(name); }
+    bool Changed() override { return false; }
+  };
+  Listed apps(input);
+  const std::vector<std::string> names = apps.Names();
+  std::set<std::string> seen;
+  for (const std::string& name : names) {
+    Check(seen.insert(name).second, "each name is offered once");
+    Check(!name.empty() && name.size() <= sys::NamedApplications::kMaxNameBytes,
+          "a name offered is within the cap");
+    const std::string id = apps.Find(name);
+    Check(!id.empty(), "a name offered finds an entry");
+    const auto& entry = apps.entries[std::stoul(id)];
+    const std::string folded = sys::LowerAscii(name);
+    const bool first = std::any_of(apps.entries.begin(), apps.entries.end(), [&](const auto& e) {
+      return sys::LowerAscii(e.name) == folded;
+    });
+    Check(sys::LowerAscii(first ? entry.name : entry.otherName) == folded,
+          "the entry found goes by the name, by its first name where one does");
+  }
+}
+
+// An entry's Exec words (a line each) with their field codes filled in: a
+// word without a % comes back as it is and in its place among the others,
+// %% gives one %, and nothing is made up (no icon, no words added).
+void Exec(const std::string& input) {
+  std::vector<std::string> words(1);
+  for (const char c : input) {
+    if (c == '\n') {
+      words.emplace_back();
+    } else {
+      words.back() += c;
+    }
+  }
+  const std::vector<std::string> arguments =
+      sys::ExecArguments(words, "Name", "", "/usr/share/applications/x.desktop");
+  Check(arguments.size() <= words.size(), "no argument made up");
+  std::size_t at = 0;
+  for (const std::string& word : words) {
+    if (word.find('%') == std::string::npos) {
+      at = std::find(arguments.begin() + static_cast<std::ptrdiff_t>(at), arguments.end(), word) -
+           arguments.begin();
+      Check(at < arguments.size(), "a plain word comes back in its place");
+      ++at;
+    }
+  }
+  const std::vector<std::string> percent = sys::ExecArguments({"%%", "a%%b"}, "", "", "");
+  Check(percent == std::vector<std::string>{"%", "a%b"}, "%% gives one %");
 }
 
 }  // namespace tarvolin::fuzz
