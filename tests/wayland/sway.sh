@@ -132,6 +132,14 @@ key "sh -c 'env >$work/run/env.txt'" -k Return
 wait_until 5 test -s "$work/run/env.txt" || fail "the bar on native Wayland started nothing"
 ! grep -qE '^(QT_(QPA_PLATFORM|WAYLAND_CLIENT_BUFFER_INTEGRATION)|XDG_ACTIVATION_TOKEN|DESKTOP_STARTUP_ID)=' \
   "$work/run/env.txt" || fail "a program the bar started inherited: $(grep -E '^(QT|XDG_A|DESKTOP_S)' "$work/run/env.txt")"
+# Without a notification area Escape hides it there too, once saying what
+# brings it back; --show does.
+key -k Escape
+wait_until 5 told || fail "Escape on native Wayland told nothing"
+key -k Return
+wait_until 5 gone Tarvolin || fail "Escape on native Wayland did not hide the bar: '$(window Tarvolin)'"
+env -u DISPLAY "$bar" --show
+wait_until 5 focused Tarvolin || fail "--show after Escape on native Wayland: '$(window Tarvolin)'"
 pkill -u "$(id -u)" -f "$bar\$"
 
 finish
