@@ -7,7 +7,8 @@ add_custom_command(
   OUTPUT ${TARVOLIN_PACKAGE_BASE}-win64.zip
   COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}/Tarvolin
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:tarvolin> ${PROJECT_SOURCE_DIR}/docs/ReadMe.txt
-          ${PROJECT_SOURCE_DIR}/docs/Changelog.txt ${stage}/Tarvolin/
+          ${PROJECT_SOURCE_DIR}/docs/Changelog.txt $<TARGET_FILE_DIR:tarvolin>/muParser-LICENSE.txt
+          ${stage}/Tarvolin/
   # An empty files.cfg: the copy keeps its settings in its own folder.
   COMMAND ${CMAKE_COMMAND} -E touch ${stage}/Tarvolin/files.cfg
   COMMAND ${CMAKE_COMMAND} -E chdir ${stage}

@@ -215,6 +215,44 @@ TEST_F(BarTest, EnterRunsTheQuickcommandFirstThenTheLineOrSaysWhyNot) {
   Press(Key::kF10);
   Run("quit");
   EXPECT_EQ(view_.Log(), (Strings{"end", "end"}));
+
+  // A search word (a target with %s) takes the rest of the line, encoded in
+  // a web address, as typed elsewhere; alone, nothing. A line naming a
+  // quickcommand whole wins, and one without %s takes no rest.
+  Press(Key::kF2);
+  ASSERT_TRUE(rules_->Editor()->Add("https://duckduckgo.com/?q=%s&ia=%s", "g"));
+  ASSERT_TRUE(rules_->Editor()->Add("tvshow -k %s", "m"));
+  ASSERT_TRUE(rules_->Editor()->Add("www.z.org", "g z"));
+  rules_->OnDialogClosed(Dialog::kEditor);
+  for (const char* line : {"G tarvolin  bar/\xC3\xA9", "g", "m ls -l", "g z", "play x"}) {
+    Run(line);
+  }
+  EXPECT_EQ(
+      Opened(),
+      (Calls{{"https://duckduckgo.com/?q=tarvolin%20%20bar%2F%C3%A9&ia=tarvolin%20%20bar%2F%C3%A9",
+              work_},
+             {"https://duckduckgo.com/?q=&ia=", work_},
+             {temp_ / "bin/tvshow|-k|ls|-l", temp_ / "home"},
+             {"www.z.org", work_}}));
+  ExpectStatus("Unknown command (F1 for help)");
+  // "=" calculates: the result, or why there is none, selected in the box;
+  // nothing runs, and the line is remembered.
+  const std::pair<const char*, const char*> sums[] = {
+      {"=2+3*4", "14"},
+      {"= sqrt(2)/3", "0.471404520791032"},
+      {"=2^10", "1024"},
+      {"=(1.5+2)*3", "10.5"},
+      {"=0x1f + 0XA", "41"},
+      {"=1/0", "Not a finite number"},
+      {"=1,5", "Use a point for decimals: 1.5"},
+      {"=max(1,5)", "5"},
+      {"=2+", "Unexpected end of expression at position 3"}};
+  for (const auto& [line, shown] : sums) {
+    Run(line);
+    ExpectStatus(shown);
+  }
+  EXPECT_TRUE(Opened().empty());
+  EXPECT_EQ(rules_->History().entries.front(), "=2+");
 }
 
 // Down goes to older lines and stops at the oldest, Up to newer ones and

@@ -1,5 +1,6 @@
 #include "bar/rules.h"
 
+#include "bar/calculator.h"
 #include "core/key_names.h"
 #include "sys/file_io.h"
 
@@ -427,12 +428,21 @@ void BarRules::Submit(bool inTerminal) {
     commandHandled_ = false;
     return;
   }
-  // A quickcommand runs its target; when that runs nothing, the line itself
-  // is tried next. A carried-out command has emptied the box.
-  if (const QuickcommandEntry* entry =
-          FindQuickcommand(Quickcommands(), view_.Text(), settings_.CaseSensitive)) {
-    const std::string target = entry->Target;
-    CarryOut(DispatchCommand(target, settings_, system_.files, system_.applications), inTerminal);
+  // "=" and an expression: the result, or why there is none, goes into the
+  // box, selected, and nothing runs. The line is remembered.
+  if (view_.Text().front() == '=') {
+    const std::string result = Calculate(view_.Text().substr(1)).text;
+    AddToHistory(history_, view_.Text());
+    ShowStatus(result);
+    commandHandled_ = true;
+    return;
+  }
+  // A quickcommand (or a search word) runs its target; when that runs
+  // nothing, the line itself is tried next. A carried-out command has
+  // emptied the box.
+  if (const auto target =
+          QuickcommandTarget(Quickcommands(), view_.Text(), settings_.CaseSensitive)) {
+    CarryOut(DispatchCommand(*target, settings_, system_.files, system_.applications), inTerminal);
   }
   CarryOut(DispatchCommand(view_.Text(), settings_, system_.files, system_.applications),
            inTerminal);

@@ -202,6 +202,67 @@ const QuickcommandEntry* FindQuickcommand(const QuickcommandTable& table, const 
   return nullptr;
 }
 
+namespace {
+
+constexpr char kSearchMark[] = "%s";
+
+// UTF-8 bytes as a URL's query carries them: unreserved characters as they
+// are, every other byte (a blank too) as %XX.
+std::string QueryEncoded(const std::string& text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string encoded;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+        (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' || c == '~') {
+      encoded += c;
+    } else {
+      encoded += '%';
+      encoded += kHex[byte >> 4];
+      encoded += kHex[byte & 15];
+    }
+  }
+  return encoded;
+}
+
+std::string WithSearch(const std::string& target, const std::string& rest) {
+  const std::string lower = sys::LowerAscii(target);
+  const bool web = lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0 ||
+                   lower.rfind("www.", 0) == 0;
+  const std::string put = web ? QueryEncoded(rest) : rest;
+  std::string result;
+  std::size_t at = 0;
+  for (std::size_t mark; (mark = target.find(kSearchMark, at)) != std::string::npos;
+       at = mark + 2) {
+    result.append(target, at, mark - at).append(put);
+  }
+  return result.append(target, at);
+}
+
+}  // namespace
+
+std::optional<std::string> QuickcommandTarget(const QuickcommandTable& table,
+                                              const std::string& line, bool caseSensitive) {
+  if (const QuickcommandEntry* entry = FindQuickcommand(table, line, caseSensitive)) {
+    return entry->Target.find(kSearchMark) == std::string::npos ? entry->Target
+                                                                : WithSearch(entry->Target, "");
+  }
+  const std::size_t blank = line.find(' ');
+  const std::size_t rest = line.find_first_not_of(' ', blank);
+  if (blank == std::string::npos || rest == std::string::npos) {
+    return std::nullopt;
+  }
+  const std::string name =
+      caseSensitive ? line.substr(0, blank) : sys::LowerAscii(line.substr(0, blank));
+  for (const QuickcommandEntry& entry : table) {
+    if ((caseSensitive ? entry.Name : sys::LowerAscii(entry.Name)) == name &&
+        entry.Target.find(kSearchMark) != std::string::npos) {
+      return WithSearch(entry.Target, line.substr(rest));
+    }
+  }
+  return std::nullopt;
+}
+
 void RemoveQuickcommand(QuickcommandTable& table, std::size_t k) {
   if (k >= table.size()) {
     return;

@@ -60,6 +60,15 @@ QuickcommandTable MergeQuickcommands(const QuickcommandTable& base, const Quickc
 const QuickcommandEntry* FindQuickcommand(const QuickcommandTable& table, const std::string& typed,
                                           bool caseSensitive);
 
+// What a line runs through the quickcommands, or nothing when it names
+// none: the target of the first entry named the whole line, or else, for a
+// line of a name and more, of the first entry of that name whose target
+// holds %s (a search word). Each %s of a target takes the rest of the line
+// (empty for the name alone): percent-encoded as a query in a web address,
+// as typed in anything else.
+std::optional<std::string> QuickcommandTarget(const QuickcommandTable& table,
+                                              const std::string& line, bool caseSensitive);
+
 // Removes entry k; the last remaining entry is blanked instead.
 void RemoveQuickcommand(QuickcommandTable& table, std::size_t k);
 

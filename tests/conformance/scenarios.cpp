@@ -57,8 +57,9 @@ class Conformance : public ::testing::Test {
   std::unique_ptr<Driver> bar_;
 };
 
-// An unknown line leaves its status selected; a click selects the whole
-// line; Down shows older lines and Up newer ones; F1 starts browsing afresh.
+// An unknown line leaves its status selected, a calculation its result; a
+// click selects the whole line; Down shows older lines and Up newer ones; F1 starts browsing
+// afresh.
 TEST_F(Conformance, KeysBrowseTheHistoryAndAClickSelectsTheLine) {
   Start("www.a.org\r\na\r\nwww.b.org\r\nb\r\nwww.c.org\r\nc\r\n");
   Run("a");
@@ -87,6 +88,12 @@ TEST_F(Conformance, KeysBrowseTheHistoryAndAClickSelectsTheLine) {
   EXPECT_FALSE(bar_->DialogOpen(Dialog::kHelp));
   bar_->Press(Key::kDown);
   EXPECT_EQ(bar_->Text(), "c");
+  // A calculation's result stands selected too, its line in the history.
+  Run("=2^10/0x10");
+  EXPECT_EQ(bar_->Text(), "64");
+  ExpectSelected(0, 2);
+  bar_->Press(Key::kDown);
+  EXPECT_EQ(bar_->Text(), "=2^10/0x10");
 }
 
 // Characters beyond the Basic Multilingual Plane take two units each in the
