@@ -50,6 +50,9 @@ class ApplicationsModule final : public tarvolin::sys::Applications {
   std::vector<std::string> Names() override {
     return Loaded() ? loaded_->Names() : std::vector<std::string>();
   }
+  std::string Fold(const std::string& name) override {
+    return Loaded() ? loaded_->Fold(name) : Applications::Fold(name);
+  }
   std::string Launch(const std::string& id, const std::string& folder, bool inTerminal) override {
     return Loaded() ? loaded_->Launch(id, folder, inTerminal)
                     : std::string("The desktop's applications could not be read.");

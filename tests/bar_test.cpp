@@ -38,7 +38,19 @@ struct FakeApplications : sys::Applications {
     const std::string folded = sys::LowerAscii(name);
     return folded == "text editor" ? "editor.desktop" : folded == "paint" ? "paint.desktop" : "";
   }
-  std::vector<std::string> Names() override { return {"Paint", "Text Editor"}; }
+  std::vector<std::string> Names() override {
+    return {"Paint", "Text Editor",
+            "\xC3\x89"
+            "diteur"};
+  }
+  // As a system folds: É to é too.
+  std::string Fold(const std::string& name) override {
+    std::string folded = sys::LowerAscii(name);
+    for (std::size_t at; (at = folded.find("\xC3\x89")) != std::string::npos;) {
+      folded.replace(at, 2, "\xC3\xA9");
+    }
+    return folded;
+  }
   std::string Launch(const std::string& id, const std::string& folder, bool inTerminal) override {
     launched.emplace_back(id + (inTerminal ? " in a terminal" : ""), folder);
     return {};
@@ -315,6 +327,21 @@ TEST_F(BarTest, TabCompletesTheWordBeforeTheCaret) {
     EXPECT_EQ(view_.text, shown);
     EXPECT_EQ(view_.caret, FakeView::Units(view_.text) - 2);
   }
+  // After the names it begins: a name with a word it begins, then one with
+  // its letters in order.
+  view_.Type("EDIT");
+  Press(Key::kTab);
+  EXPECT_EQ(view_.text, "\"Text Editor\"");
+  view_.Type("pnt");
+  Press(Key::kTab);
+  EXPECT_EQ(view_.text, "Paint");
+  view_.Type(
+      "\xC3\xA9"
+      "dit");
+  Press(Key::kTab);
+  EXPECT_EQ(view_.text,
+            "\xC3\x89"
+            "diteur");
   view_.Type("ab cd", 0);
   Press(Key::kTab);
   EXPECT_EQ(view_.text, "ab cd");

@@ -494,8 +494,12 @@ void BarRules::CompleteWord() {
     state.before = text.substr(0, start);
     state.after = text.substr(caret);
     const std::vector<std::string> words = SplitWords(text.substr(start, caret - start));
-    state.candidates = TabCandidates(words.empty() ? std::string() : words.front(), names,
-                                     *programs_, *applicationNames_, system_.files);
+    // Names compare as the system folds case, accented letters too.
+    state.candidates = TabCandidates(
+        words.empty() ? std::string() : words.front(), names, *programs_, *applicationNames_,
+        system_.files, [this](const std::string& name) {
+          return system_.applications ? system_.applications->Fold(name) : sys::LowerAscii(name);
+        });
     const std::string typed = text.substr(start, caret - start);
     for (std::string& candidate : state.candidates) {
       candidate = AsTyped(candidate, typed);

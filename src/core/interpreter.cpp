@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
 
 #include "sys/environment.h"
 #include "sys/text.h"
@@ -307,7 +308,8 @@ std::vector<std::string> TabCandidates(const std::string& word,
                                        const std::vector<std::string>& names,
                                        const std::vector<std::string>& programs,
                                        const std::vector<std::string>& applications,
-                                       sys::FileSystem& files) {
+                                       sys::FileSystem& files,
+                                       const std::function<std::string(const std::string&)>& fold) {
   std::vector<std::string> candidates;
   const bool drive = IsDrivePath(sys::LowerAscii(word.substr(0, 2))) && word.size() >= 2;
   const bool system = !word.empty() && (word.front() == '/' || word.front() == '~');
@@ -328,19 +330,61 @@ std::vector<std::string> TabCandidates(const std::string& word,
     }
     return candidates;
   }
-  const std::string folded = sys::LowerAscii(word);
-  const auto offer = [&](const std::vector<std::string>& from, bool fold) {
+  // How well a name matches, best first: the whole of it, its start, the
+  // start of one of its words, its letters in order; none at all.
+  enum Match { kWhole, kStart, kWordStart, kInOrder, kNone };
+  const std::string folded = fold(word);
+  const auto match = [&](const std::string& name, bool folding, bool loosely) {
+    const std::string compared = folding ? fold(name) : name;
+    const std::string& wanted = folding ? folded : word;
+    if (compared == wanted) {
+      return kWhole;
+    }
+    if (compared.rfind(wanted, 0) == 0) {
+      return kStart;
+    }
+    if (!loosely || wanted.empty()) {
+      return kNone;
+    }
+    for (std::size_t at = compared.find(wanted); at != std::string::npos;
+         at = compared.find(wanted, at + 1)) {
+      const char before = compared[at - 1];
+      if (before == ' ' || before == '-' || before == '_' || before == '.' || before == '(') {
+        return kWordStart;
+      }
+    }
+    std::size_t at = 0;
+    for (const char c : wanted) {
+      at = compared.find(c, at);
+      if (at == std::string::npos) {
+        return kNone;
+      }
+      ++at;
+    }
+    return kInOrder;
+  };
+  // Quickcommands, then programs (by their start only: thousands of them
+  // would bury the rest), then applications, within each kind of match.
+  std::vector<std::pair<Match, std::string>> found;
+  const auto offer = [&](const std::vector<std::string>& from, bool folding, bool loosely) {
     for (const std::string& name : from) {
-      if (!name.empty() &&
-          (fold ? sys::LowerAscii(name).rfind(folded, 0) : name.rfind(word, 0)) == 0 &&
-          std::find(candidates.begin(), candidates.end(), name) == candidates.end()) {
-        candidates.push_back(name);
+      const Match how = name.empty() ? kNone : match(name, folding, loosely);
+      if (how != kNone) {
+        found.emplace_back(how, name);
       }
     }
   };
-  offer(names, true);
-  offer(programs, false);
-  offer(applications, true);
+  offer(names, true, true);
+  offer(programs, false, false);
+  offer(applications, true, true);
+  std::stable_sort(found.begin(), found.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::set<std::string> taken;
+  for (auto& [how, name] : found) {
+    if (taken.insert(name).second) {
+      candidates.push_back(std::move(name));
+    }
+  }
   return candidates;
 }
 

@@ -2,12 +2,14 @@
 // decides, the caller carries it out.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/settings.h"
 #include "sys/applications.h"
 #include "sys/filesystem.h"
+#include "sys/text.h"
 
 namespace tarvolin {
 
@@ -70,15 +72,17 @@ std::string QuoteWord(const std::string& word);
 // What Tab may put in place of `word`, the word under the caret, in order:
 // for a path (a drive path, or one from / or ~) the entries of its folder
 // that begin with its last name, folders with their separator after them;
-// otherwise the quickcommand names (letters A to Z folded), the programs in
-// `programs` and then the application names in `applications` (letters A to
-// Z folded) that begin with it. Hidden entries only for a name that begins
-// with ".".
-std::vector<std::string> TabCandidates(const std::string& word,
-                                       const std::vector<std::string>& names,
-                                       const std::vector<std::string>& programs,
-                                       const std::vector<std::string>& applications,
-                                       sys::FileSystem& files);
+// otherwise the quickcommand names (folded by `fold`), the programs in
+// `programs` and then the application names in `applications` (folded by
+// `fold`) that match it: first those it names whole, then those it
+// begins, then (names and applications only) those with a word it begins
+// ("writer" for "LibreOffice Writer"), then those holding its letters in
+// order ("lbw"). Hidden entries only for a name that begins with ".".
+std::vector<std::string> TabCandidates(
+    const std::string& word, const std::vector<std::string>& names,
+    const std::vector<std::string>& programs, const std::vector<std::string>& applications,
+    sys::FileSystem& files,
+    const std::function<std::string(const std::string&)>& fold = sys::LowerAscii);
 
 // Puts a backslash after a drive letter and its colon: d gives d:\, c: gives
 // c:\, c:games gives c:\games; c:\games stays. Never given empty text.

@@ -1,5 +1,7 @@
 #include "sys/applications.h"
 
+#include "sys/text.h"
+
 #include <algorithm>
 #include <unordered_set>
 
@@ -12,6 +14,15 @@ std::string NamedApplications::Find(const std::string& name) {
     id = Lookup(name);
   }
   return id;
+}
+
+std::string Applications::Fold(const std::string& name) {
+  return LowerAscii(name);
+}
+
+std::string NamedApplications::Fold(const std::string& name) {
+  const std::string folded = Folded(name);
+  return folded.empty() ? LowerAscii(name) : folded;
 }
 
 std::vector<std::string> NamedApplications::Names() {

@@ -25,6 +25,10 @@ class Applications {
   // when it started, else why not.
   virtual std::string Launch(const std::string& id, const std::string& folder, bool inTerminal) = 0;
 
+  // `name` as Tab compares it: case folded as the system folds it, the
+  // letters A to Z at least.
+  virtual std::string Fold(const std::string& name);
+
   // Reads the names beside the GUI thread now, so that the first line that
   // needs them finds them in; the next question waits for what is left.
   virtual void Prefetch() {}
@@ -38,6 +42,7 @@ class NamedApplications : public Applications {
  public:
   std::string Find(const std::string& name) final;
   std::vector<std::string> Names() final;
+  std::string Fold(const std::string& name) final;
 
   static constexpr std::size_t kMaxNameBytes = 1024;
 
