@@ -342,6 +342,14 @@ TEST_F(BarTest, TabCompletesTheWordBeforeTheCaret) {
   EXPECT_EQ(view_.text,
             "\xC3\x89"
             "diteur");
+  // A program installed while the bar runs is offered at the next Tab.
+  programs_.push_back("tvnew");
+  view_.Type("tvn");
+  Press(Key::kTab);
+  EXPECT_EQ(view_.text, "tvn");
+  ::chmod(temp_.Write("bin/tvnew", "").c_str(), 0755);
+  Press(Key::kTab);
+  EXPECT_EQ(view_.text, "tvnew");
   view_.Type("ab cd", 0);
   Press(Key::kTab);
   EXPECT_EQ(view_.text, "ab cd");

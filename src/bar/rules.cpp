@@ -480,13 +480,15 @@ void BarRules::CompleteWord() {
     if (start == caret && caret < text.size() && text[caret] != ' ' && text[caret] != '\t') {
       return;
     }
-    if (!programs_) {
+    // Read again when a program came or went since; the applications read
+    // theirs again when one of their folders changed.
+    if (const std::string stamp = system_.files.Env().ProgramsStamp();
+        !programs_ || stamp != programsStamp_) {
       programs_ = system_.programs();
+      programsStamp_ = stamp;
     }
-    if (!applicationNames_) {
-      applicationNames_ =
-          system_.applications ? system_.applications->Names() : std::vector<std::string>();
-    }
+    applicationNames_ =
+        system_.applications ? system_.applications->Names() : std::vector<std::string>();
     std::vector<std::string> names;
     for (const QuickcommandEntry& entry : Quickcommands()) {
       names.push_back(entry.Name);

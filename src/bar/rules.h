@@ -223,6 +223,7 @@ class BarRules {
     std::string shown;
   } wordCompletion_;
   std::optional<std::vector<std::string>> programs_;
+  std::string programsStamp_;
   std::optional<std::vector<std::string>> applicationNames_;
   bool open_[4] = {};
   std::unique_ptr<EditorModel> editor_;

@@ -26,7 +26,11 @@ std::string NamedApplications::Fold(const std::string& name) {
 }
 
 std::vector<std::string> NamedApplications::Names() {
-  Load(false);
+  // Fresh for completion too: read again once a folder they came from
+  // changed (asked at most every two seconds).
+  if (!Load(false)) {
+    Load(true);
+  }
   return names_;
 }
 

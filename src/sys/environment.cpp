@@ -154,7 +154,27 @@ bool IsExecutableFile(const std::string&) {
 std::vector<std::string> Environment::ProgramsOnPath() const {
   return {};
 }
+
+std::string Environment::ProgramsStamp() const {
+  return {};
+}
 #else
+std::string Environment::ProgramsStamp() const {
+  const std::string path = Variable("PATH").value_or("/usr/local/bin:/usr/bin:/bin");
+  std::string stamp = path;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    const std::size_t end = std::min(path.find(':', start), path.size());
+    struct stat about {};
+    if (end > start && ::stat(path.substr(start, end - start).c_str(), &about) == 0) {
+      stamp += ":" + std::to_string(about.st_mtim.tv_sec) + "." +
+               std::to_string(about.st_mtim.tv_nsec) + "/" + std::to_string(about.st_ino);
+    }
+    start = end + 1;
+  }
+  return stamp;
+}
+
 std::vector<std::string> Environment::ProgramsOnPath() const {
   std::vector<std::string> names;
   const std::string path = Variable("PATH").value_or("/usr/local/bin:/usr/bin:/bin");

@@ -27,6 +27,9 @@ class Environment {
   // The names of the programs in PATH's folders, sorted, each once. Empty
   // on Windows.
   std::vector<std::string> ProgramsOnPath() const;
+  // What changes when a program comes into or goes from PATH's folders (or
+  // PATH itself changes): their times of change. Empty on Windows.
+  std::string ProgramsStamp() const;
 };
 
 // The process's own environment.

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -48,19 +49,31 @@ class StartMenuApplications final : public NamedApplications {
   std::vector<Entry> Read() override {
     namespace fs = std::filesystem;
     std::vector<Entry> shortcuts;
+    stamps_.clear();
     for (const std::string& folder : folders_) {
       std::error_code error;
+      stamps_.emplace_back(ToWide(folder), fs::last_write_time(ToWide(folder), error));
       fs::recursive_directory_iterator entries(
           ToWide(folder), fs::directory_options::skip_permission_denied, error);
       for (; !error && entries != fs::recursive_directory_iterator(); entries.increment(error)) {
         const fs::path& path = entries->path();
-        if (Folded(FromWide(path.extension().wstring())) == ".lnk" &&
-            entries->is_regular_file(error)) {
+        if (entries->is_directory(error)) {
+          stamps_.emplace_back(path, fs::last_write_time(path, error));
+        } else if (Folded(FromWide(path.extension().wstring())) == ".lnk" &&
+                   entries->is_regular_file(error)) {
           shortcuts.push_back({FromWide(path.wstring()), FromWide(path.stem().wstring()), {}});
         }
       }
     }
     return shortcuts;
+  }
+
+  // A shortcut added, renamed or removed changes its folder's time.
+  bool Changed() override {
+    return std::any_of(stamps_.begin(), stamps_.end(), [](const auto& stamp) {
+      std::error_code error;
+      return std::filesystem::last_write_time(stamp.first, error) != stamp.second;
+    });
   }
 
   // As Windows compares file names: each letter made small on its own.
@@ -71,6 +84,7 @@ class StartMenuApplications final : public NamedApplications {
   }
 
   std::vector<std::string> folders_;
+  std::vector<std::pair<std::filesystem::path, std::filesystem::file_time_type>> stamps_;
 };
 
 }  // namespace
