@@ -16,10 +16,6 @@ std::string NamedApplications::Find(const std::string& name) {
   return id;
 }
 
-std::string Applications::Fold(const std::string& name) {
-  return LowerAscii(name);
-}
-
 std::string NamedApplications::Fold(const std::string& name) {
   const std::string folded = Folded(name);
   return folded.empty() ? LowerAscii(name) : folded;
