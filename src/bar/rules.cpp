@@ -487,7 +487,7 @@ void BarRules::CompleteWord() {
       programs_ = system_.programs();
       programsStamp_ = stamp;
     }
-    applicationNames_ =
+    const std::vector<std::string> applicationNames =
         system_.applications ? system_.applications->Names() : std::vector<std::string>();
     std::vector<std::string> names;
     for (const QuickcommandEntry& entry : Quickcommands()) {
@@ -498,7 +498,7 @@ void BarRules::CompleteWord() {
     const std::vector<std::string> words = SplitWords(text.substr(start, caret - start));
     // Names compare as the system folds case, accented letters too.
     state.candidates = TabCandidates(
-        words.empty() ? std::string() : words.front(), names, *programs_, *applicationNames_,
+        words.empty() ? std::string() : words.front(), names, *programs_, applicationNames,
         system_.files, [this](const std::string& name) {
           return system_.applications ? system_.applications->Fold(name) : sys::LowerAscii(name);
         });

@@ -224,7 +224,6 @@ class BarRules {
   } wordCompletion_;
   std::optional<std::vector<std::string>> programs_;
   std::string programsStamp_;
-  std::optional<std::vector<std::string>> applicationNames_;
   bool open_[4] = {};
   std::unique_ptr<EditorModel> editor_;
   std::unique_ptr<OptionsModel> options_;
