@@ -48,6 +48,8 @@ class NullView : public View {
   void Restore() override {}
   void RollOut(Dialog, int) override {}
   void ReturnFocusToBar() override {}
+  void ShowList(const CandidateList&) override {}
+  void HideList() override {}
   void KeepTicking() override {}
   void EndProcess() override {}
 

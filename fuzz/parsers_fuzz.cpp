@@ -21,6 +21,7 @@
 #include "core/quickcommands.h"
 #include "core/request.h"
 #include "core/settings.h"
+#include "core/usage.h"
 #include "sys/applications.h"
 #include "sys/environment.h"
 #include "sys/posix/desktop_applications.h"
@@ -191,6 +192,17 @@ void Words(const std::string& input) {
 // shortcuts (a line an entry, its two names split by a tab): each name is
 // offered once and never longer than the cap, and every name offered finds
 // an entry that goes by it, by its first name where one does.
+// What usage.cfg becomes: a table within its bound, which reads its own
+// file back alike.
+void Usage(const std::string& input) {
+  UsageTable table = UsageTable::Parse(input);
+  Check(table.Size() <= UsageTable::kMaxNames, "the table stays within its bound");
+  table.Record(input);
+  const UsageTable again = UsageTable::Parse(table.Format());
+  Check(again.Size() == table.Size(), "the table reads its own file back whole");
+  Check(std::isfinite(again.Weight(input)) && again.Weight(input) >= 0, "weights are numbers");
+}
+
 void Names(const std::string& input) {
   class Listed final : public sys::NamedApplications {
    public:

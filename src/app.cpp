@@ -40,6 +40,8 @@ bar::Key KeyOf(int key, Qt::KeyboardModifiers modifiers) {
       return bar::Key::kF10;
     case Qt::Key_Tab:
       return bar::Key::kTab;
+    case Qt::Key_Backtab:
+      return bar::Key::kShiftTab;
     default:
       return bar::Key::kOther;
   }
@@ -57,6 +59,8 @@ App::App(bar::System system, ui::Prompter& prompter)
   });
   connect(&box, &QLineEdit::textChanged, this, [this] { rules_.OnEdit(); });
   connect(&box, &ui::CommandBox::Clicked, this, [this] { rules_.OnBoxClicked(); });
+  connect(&list_, &ui::CandidateListWindow::Clicked, this,
+          [this](int row) { rules_.OnListClicked(row); });
   // Anything that can move the bar off its corner sets the timer going.
   connect(&bar_, &ui::CommandBar::Moved, this, &App::KeepPlacing);
   if (QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -12,6 +12,7 @@
 #include "bar/rules.h"
 #include "bar/view.h"
 #include "platform/desktop.h"
+#include "ui/candidate_list.h"
 #include "ui/command_bar.h"
 #include "ui/prompter.h"
 #include "ui/tool_window.h"
@@ -31,6 +32,7 @@ class App : public QObject, private bar::View {
   void Start();
 
   ui::CommandBar& Bar() { return bar_; }
+  ui::CandidateListWindow& List() { return list_; }
   bar::BarRules& Rules() { return rules_; }
   // The dialog while it is open, else null.
   ui::ToolWindow* OpenDialog(Dialog dialog) const;
@@ -76,6 +78,8 @@ class App : public QObject, private bar::View {
   void Restore() override;
   void RollOut(Dialog dialog, int corner) override;
   void ReturnFocusToBar() override;
+  void ShowList(const bar::CandidateList& list) override { list_.Show(list); }
+  void HideList() override { list_.hide(); }
   void KeepTicking() override { KeepPlacing(); }
   void EndProcess() override;
   void Inform(bar::Owner owner, const std::string& text) override;
@@ -85,6 +89,7 @@ class App : public QObject, private bar::View {
 
   ui::Prompter& prompter_;
   ui::CommandBar bar_;
+  ui::CandidateListWindow list_{&bar_};
   bar::BarRules rules_;
   QTimer placeTimer_;
   QTimer onlineTimer_;

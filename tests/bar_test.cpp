@@ -35,8 +35,24 @@ using testing::RecordingShell;
 // and whether in a terminal.
 struct FakeApplications : sys::Applications {
   std::string Find(const std::string& name) override {
-    const std::string folded = sys::LowerAscii(name);
-    return folded == "text editor" ? "editor.desktop" : folded == "paint" ? "paint.desktop" : "";
+    const std::string folded = Fold(name);
+    return folded == "text editor" ? "editor.desktop"
+           : folded == "paint"     ? "paint.desktop"
+           : folded ==
+                   "\xC3\xA9"
+                   "diteur"
+               ? "mousepad.desktop"
+               : "";
+  }
+  // Two applications share the name Éditeur.
+  std::vector<Choice> FindAll(const std::string& name) override {
+    if (Fold(name) ==
+        "\xC3\xA9"
+        "diteur") {
+      return {{"mousepad.desktop", "org.xfce.mousepad", "accessories-text-editor"},
+              {"vim.desktop", "vim", ""}};
+    }
+    return Applications::FindAll(name);
   }
   std::vector<std::string> Names() override {
     return {"Paint", "Text Editor",
@@ -383,6 +399,77 @@ TEST_F(BarTest, TabCompletesTheWordBeforeTheCaret) {
             (Calls{{temp_ / "bin/tvshow|" + temp_ / "home/notes/todo list.txt", temp_ / "home"},
                    {temp_ / "bin/tvshow|" + temp_ / "home/notes/it's \"q\" $HOME%PATH%.txt",
                     temp_ / "home"}}));
+}
+
+// The list: what each candidate is, the marked row kept in sight, below a
+// bar at the top. Candidates that match alike come in the order of use,
+// learnt into usage.cfg, which a second bar reads and a broken one cannot
+// upset. A name two applications share opens the list of both; Enter
+// starts the one marked.
+TEST_F(BarTest, TheListRanksByUseAndOffersAChoiceAmongEqualNames) {
+  temp_.Write("prog/tv.ini", "[Tarvolin]\r\nloca=1\r\nAutoUpdate=0\r\n");
+  std::string table;
+  for (int i = 0; i < 10; ++i) {
+    table += "www.q" + std::to_string(i) + ".org" + (i == 9 ? "/?q=%s" : "") + "\r\nq" +
+             std::to_string(i) + "\r\n";
+  }
+  Start(table, nullptr);
+  programs_ = {"q9prog"};
+  Run("q9 x");
+  view_.Type("q");
+  Press(Key::kTab);
+  Press(Key::kShiftTab);
+  Press(Key::kShiftTab);
+  ASSERT_TRUE(view_.list);
+  const Strings inSight{"q3", "q4", "q5", "q6", "q7", "q8", "q9prog", "q9 x"};
+  Strings rows;
+  Strings kinds;
+  for (const ListRow& row : view_.list->rows) {
+    rows.push_back(row.text);
+    kinds.push_back(row.kind);
+  }
+  EXPECT_EQ(view_.text, "q9prog");
+  EXPECT_EQ(rows, inSight);
+  EXPECT_EQ(kinds.back(), "history");
+  EXPECT_EQ(kinds[6], "program");
+  EXPECT_EQ(kinds.front(), "quickcommand");
+  EXPECT_EQ(view_.list->current, 6);
+  EXPECT_EQ(view_.list->place.y, 19);
+  EXPECT_EQ(view_.list->size.height, 8 * 19 + 2);
+  // q9 ran (as the first word of its line): it leads its kind of match.
+  view_.Type("q");
+  Press(Key::kTab);
+  EXPECT_EQ(view_.text, "q9");
+  Press(Key::kEscape);
+  EXPECT_FALSE(view_.list);
+  Run("q4");
+  Run("q4");
+  Start(table, nullptr);
+  view_.Type("q");
+  Press(Key::kTab);
+  EXPECT_EQ(view_.text, "q4");
+  Press(Key::kTab);
+  EXPECT_EQ(view_.text, "q9");
+  temp_.Write("prog/usage.cfg", "runs\tx\n1e999\t1\tq2\n\t\t\n-1\t2\tq3\nnonsense\n");
+  view_.Type("q");
+  Press(Key::kTab);
+  EXPECT_EQ(view_.text, "q0");
+
+  Run("\xC3\xA9"
+      "DITEUR");
+  EXPECT_TRUE(applications_.launched.empty());
+  ASSERT_TRUE(view_.list);
+  EXPECT_EQ(view_.list->rows,
+            (std::vector<ListRow>{{"\xC3\xA9"
+                                   "DITEUR",
+                                   "org.xfce.mousepad", "accessories-text-editor"},
+                                  {"\xC3\xA9"
+                                   "DITEUR",
+                                   "vim", ""}}));
+  Press(Key::kDown);
+  Press(Key::kEnter);
+  EXPECT_EQ(applications_.launched, (Calls{{"vim.desktop", work_}}));
+  EXPECT_FALSE(view_.list);
 }
 
 // F2 takes the bar's text into the editor, then empties the box; F3 records

@@ -19,6 +19,7 @@
 #include "core/key_names.h"
 #include "core/quickcommands.h"
 #include "core/settings.h"
+#include "core/usage.h"
 #include "support/temp_folder.h"
 #include "sys/posix/ini_store.h"
 #include "sys/posix/posix_filesystem.h"
@@ -402,6 +403,24 @@ TEST(Saves, KeepPermissionsAndOtherProcessesFilesAndWriteAllKeysOrNone) {
       profile.WriteAll("Tarvolin", {{"loca", "1"}, {"WebExtensions", "a\nb"}}, ini, &error));
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(temp.Read("tv.ini"), before);
+}
+
+// The usage table keeps the names that weigh most within its bound (a run
+// long ago weighs less than a recent one), and reads its own file back.
+TEST(Usage, KeepsTheHeaviestNamesWithinItsBound) {
+  UsageTable table;
+  for (int i = 0; i < 400; ++i) {
+    table.Record("n" + std::to_string(i % 350));
+  }
+  table.Record("two\nlines");
+  EXPECT_EQ(table.Size(), UsageTable::kMaxNames);
+  EXPECT_GT(table.Weight("n49"), table.Weight("n349"));
+  EXPECT_GT(table.Weight("n349"), table.Weight("n100"));
+  EXPECT_GT(table.Weight("n0"), table.Weight("n100"));
+  EXPECT_EQ(table.Weight("n60"), 0);
+  const UsageTable again = UsageTable::Parse(table.Format());
+  EXPECT_EQ(again.Size(), table.Size());
+  EXPECT_NEAR(again.Weight("n0"), table.Weight("n0"), 1e-5);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "core/key_names.h"
 #include "sys/file_io.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <memory>
@@ -119,6 +120,10 @@ std::string BarRules::Folder(const std::string& folder) const {
 
 std::string BarRules::IniPath() const {
   return sys::FileInFolder(Folder(system_.settingsFolder), kSettingsFileName);
+}
+
+std::string BarRules::UsagePath() const {
+  return sys::FileInFolder(Folder(system_.settingsFolder), kUsageFileName);
 }
 
 std::string BarRules::QuickcommandPath() const {
@@ -248,7 +253,9 @@ void BarRules::TellSaveFailed(Owner owner, const std::string& error) {
 }
 
 void BarRules::SetText(const std::string& text) {
+  changingText_ = true;
   view_.SetText(text);
+  changingText_ = false;
 }
 
 void BarRules::SelectAll() {
@@ -314,6 +321,18 @@ void BarRules::MoveBarInWorkArea(Point (*place)(int, Size, Size, float), int cor
 void BarRules::OnEdit() {
   lastEditTime_ = system_.clock();
   view_.KeepTicking();
+  // Typing filters the list; the applications of one name are offered for
+  // that name alone.
+  if (listOpen_ && !changingText_) {
+    if (!choices_.empty() || !GatherCandidates() || wordCompletion_.candidates.empty()) {
+      CloseList();
+      return;
+    }
+    wordCompletion_.index = std::string::npos;
+    wordCompletion_.shown = view_.Text();
+    listTop_ = 0;
+    ShowList();
+  }
 }
 
 bool BarRules::OnTick() {
@@ -373,21 +392,35 @@ void BarRules::OnKey(Key key) {
       Submit(key == Key::kShiftEnter);
       break;
     case Key::kEscape:
+      // The list closes first, the bar only at the next Escape.
+      if (listOpen_) {
+        CloseList();
+        break;
+      }
       inTray_ = view_.ToTray();
       if (!inTray_) {
         HideWithoutTray();
       }
       break;
     case Key::kUp:
+      if (listOpen_) {
+        CompleteWord(-1);
+        break;
+      }
       SetText(BrowseNewer(history_));
       SelectAll();
       break;
     case Key::kDown:
+      if (listOpen_) {
+        CompleteWord(1);
+        break;
+      }
       SetText(BrowseOlder(history_));
       view_.FocusBox();
       SelectAll();
       break;
     case Key::kF1:
+      CloseList();
       RollOutForm(Dialog::kHelp);
       commandHandled_ = true;
       history_.position = -1;
@@ -409,7 +442,10 @@ void BarRules::OnKey(Key key) {
       view_.EndProcess();
       break;
     case Key::kTab:
-      CompleteWord();
+      CompleteWord(1);
+      break;
+    case Key::kShiftTab:
+      CompleteWord(-1);
       break;
     case Key::kOther:
       break;
@@ -417,104 +453,282 @@ void BarRules::OnKey(Key key) {
 }
 
 void BarRules::Submit(bool inTerminal) {
+  // Enter in the list of one name's applications starts the one marked.
+  std::optional<sys::Applications::Choice> chosen;
+  if (!choices_.empty()) {
+    chosen = choices_[choice_];
+  }
+  CloseList();
   if (view_.Text().empty()) {
     return;
   }
   statusMessage_ = kUnknownCommandText;
   SetText(TrimSpaces(view_.Text()));
+  const std::string line = view_.Text();
   // A longer line is refused as a whole, never cut and run.
-  if (Utf16Length(view_.Text()) > kMaxLineLength) {
+  if (Utf16Length(line) > kMaxLineLength) {
     ShowStatus(kLineTooLongStatus);
     commandHandled_ = false;
     return;
   }
   // "=" and an expression: the result, or why there is none, goes into the
   // box, selected, and nothing runs. The line is remembered.
-  if (view_.Text().front() == '=') {
-    const std::string result = Calculate(view_.Text().substr(1)).text;
-    AddToHistory(history_, view_.Text());
+  if (line.front() == '=') {
+    const std::string result = Calculate(line.substr(1)).text;
+    AddToHistory(history_, line);
     ShowStatus(result);
     commandHandled_ = true;
     return;
   }
-  // A quickcommand (or a search word) runs its target; when that runs
-  // nothing, the line itself is tried next. A carried-out command has
-  // emptied the box.
-  if (const auto target =
-          QuickcommandTarget(Quickcommands(), view_.Text(), settings_.CaseSensitive)) {
-    CarryOut(DispatchCommand(*target, settings_, system_.files, system_.applications), inTerminal);
+  if (chosen) {
+    Command command;
+    command.kind = Command::Kind::kLaunch;
+    command.target = chosen->id;
+    CarryOut(command, inTerminal);
+  } else {
+    // A quickcommand (or a search word) runs its target; when that runs
+    // nothing, the line itself is tried next. A carried-out command has
+    // emptied the box.
+    if (const auto target = QuickcommandTarget(Quickcommands(), line, settings_.CaseSensitive)) {
+      CarryOut(DispatchCommand(*target, settings_, system_.files, system_.applications),
+               inTerminal);
+    }
+    const Command command =
+        DispatchCommand(view_.Text(), settings_, system_.files, system_.applications);
+    if (command.kind == Command::Kind::kLaunch && OfferChoice(view_.Text())) {
+      return;
+    }
+    CarryOut(command, inTerminal);
   }
-  CarryOut(DispatchCommand(view_.Text(), settings_, system_.files, system_.applications),
-           inTerminal);
   if (!commandHandled_ && !view_.Text().empty()) {
     SetText(statusMessage_);
+  }
+  if (commandHandled_) {
+    LearnUse(line);
   }
   SelectAll();
   commandHandled_ = false;
 }
 
-void BarRules::CompleteWord() {
+bool BarRules::OfferChoice(const std::string& line) {
+  // The name as the line's dispatch reads it: the line, or the one word
+  // its quotes hold.
+  std::vector<sys::Applications::Choice> found = system_.applications->FindAll(line);
+  if (const std::vector<std::string> words = SplitWords(line); found.empty() && words.size() == 1) {
+    found = system_.applications->FindAll(words.front());
+  }
+  if (found.size() < 2) {
+    return false;
+  }
+  choices_ = std::move(found);
+  choice_ = 0;
+  listTop_ = 0;
+  ShowList();
+  commandHandled_ = false;
+  return true;
+}
+
+std::string BarRules::Fold(const std::string& name) const {
+  return system_.applications ? system_.applications->Fold(name) : sys::LowerAscii(name);
+}
+
+void BarRules::LearnUse(const std::string& line) {
+  std::vector<std::string> names{Fold(line)};
+  if (const std::vector<std::string> words = SplitWords(line);
+      !words.empty() && Fold(words.front()) != names.front()) {
+    names.push_back(Fold(words.front()));
+  }
+  for (const std::string& name : names) {
+    usage_.Record(name);
+  }
+  // Read, merged and written under the file's lock, away from the GUI
+  // thread: two bars that learn at once both count. A folder the user may
+  // not write only keeps the bar from learning.
+  system_.runAside([path = UsagePath(), names] {
+    const sys::FileLock lock(path);
+    std::string bytes;
+    sys::ReadWholeFile(path, &bytes);
+    UsageTable table = UsageTable::Parse(bytes);
+    for (const std::string& name : names) {
+      table.Record(name);
+    }
+    sys::WriteFileReplacing(path, table.Format());
+  });
+}
+
+void BarRules::CompleteWord(int step) {
+  WordCompletion& state = wordCompletion_;
+  if (!choices_.empty()) {
+    choice_ = (choice_ + choices_.size() + step) % choices_.size();
+    ShowList();
+    return;
+  }
+  if (!state.candidates.empty() && view_.Text() == state.shown) {
+    const std::size_t count = state.candidates.size();
+    state.index = state.index == std::string::npos ? (step > 0 ? 0 : count - 1)
+                                                   : (state.index + count + step) % count;
+  } else {
+    if (!GatherCandidates() || state.candidates.empty()) {
+      CloseList();
+      return;
+    }
+    state.index = step > 0 ? 0 : state.candidates.size() - 1;
+    listTop_ = 0;
+  }
+  PutCandidate();
+  // A single candidate is just put in place.
+  if (state.candidates.size() > 1 || listOpen_) {
+    ShowList();
+  }
+}
+
+bool BarRules::GatherCandidates() {
   WordCompletion& state = wordCompletion_;
   const std::string text = view_.Text();
-  if (!state.candidates.empty() && text == state.shown) {
-    state.index = (state.index + 1) % state.candidates.size();
-  } else {
-    // The word runs from the last blank outside quotes before the caret
-    // (or the line's start) to the caret, as the line's own splitting
-    // reads it.
-    const std::size_t caret = ByteOffset(text, view_.Caret());
-    std::size_t start = 0;
-    char quote = 0;
-    for (std::size_t i = 0; i < caret; ++i) {
-      if (quote != 0) {
-        quote = text[i] == quote ? 0 : quote;
-      } else if (text[i] == '"' || text[i] == '\'') {
-        quote = text[i];
-      } else if (text[i] == ' ' || text[i] == '\t') {
-        start = i + 1;
-      }
-    }
-    state.candidates.clear();
-    // A caret right before a word, with nothing begun, completes nothing:
-    // a candidate would run into that word.
-    if (start == caret && caret < text.size() && text[caret] != ' ' && text[caret] != '\t') {
-      return;
-    }
-    // Read again when a program came or went since; the applications read
-    // theirs again when one of their folders changed.
-    if (const std::string stamp = system_.files.Env().ProgramsStamp();
-        !programs_ || stamp != programsStamp_) {
-      programs_ = system_.programs();
-      programsStamp_ = stamp;
-    }
-    const std::vector<std::string> applicationNames =
-        system_.applications ? system_.applications->Names() : std::vector<std::string>();
-    std::vector<std::string> names;
-    for (const QuickcommandEntry& entry : Quickcommands()) {
-      names.push_back(entry.Name);
-    }
-    state.before = text.substr(0, start);
-    state.after = text.substr(caret);
-    const std::vector<std::string> words = SplitWords(text.substr(start, caret - start));
-    // Names compare as the system folds case, accented letters too.
-    state.candidates = TabCandidates(
-        words.empty() ? std::string() : words.front(), names, *programs_, applicationNames,
-        system_.files, [this](const std::string& name) {
-          return system_.applications ? system_.applications->Fold(name) : sys::LowerAscii(name);
-        });
-    const std::string typed = text.substr(start, caret - start);
-    for (std::string& candidate : state.candidates) {
-      candidate = AsTyped(candidate, typed);
-    }
-    state.index = 0;
-    if (state.candidates.empty()) {
-      return;
+  // The word runs from the last blank outside quotes before the caret (or
+  // the line's start) to the caret, as the line's own splitting reads it.
+  const std::size_t caret = ByteOffset(text, view_.Caret());
+  std::size_t start = 0;
+  char quote = 0;
+  for (std::size_t i = 0; i < caret; ++i) {
+    if (quote != 0) {
+      quote = text[i] == quote ? 0 : quote;
+    } else if (text[i] == '"' || text[i] == '\'') {
+      quote = text[i];
+    } else if (text[i] == ' ' || text[i] == '\t') {
+      start = i + 1;
     }
   }
-  const std::string completed = state.before + state.candidates[state.index];
+  state.candidates.clear();
+  // A caret right before a word, with nothing begun, completes nothing: a
+  // candidate would run into that word.
+  if (start == caret && caret < text.size() && text[caret] != ' ' && text[caret] != '\t') {
+    return false;
+  }
+  // Read again when a program came or went since; the applications read
+  // theirs again when one of their folders changed, and the usage when
+  // another bar learnt.
+  if (const std::string stamp = system_.files.Env().ProgramsStamp();
+      !programs_ || stamp != programsStamp_) {
+    programs_ = system_.programs();
+    programsStamp_ = stamp;
+  }
+  if (const FileStamp stamp = StampOf(UsagePath()); stamp != usageStamp_) {
+    std::string bytes;
+    sys::ReadWholeFile(UsagePath(), &bytes);
+    usage_ = UsageTable::Parse(bytes);
+    usageStamp_ = stamp;
+  }
+  const std::vector<std::string> applicationNames =
+      system_.applications ? system_.applications->Names() : std::vector<std::string>();
+  std::vector<std::string> names;
+  for (const QuickcommandEntry& entry : Quickcommands()) {
+    names.push_back(entry.Name);
+  }
+  state.before = text.substr(0, start);
+  state.after = text.substr(caret);
+  state.typed = text.substr(start, caret - start);
+  const std::vector<std::string> words = SplitWords(state.typed);
+  // Names compare as the system folds case, accented letters too.
+  state.candidates = TabCandidates(
+      words.empty() ? std::string() : words.front(), names, *programs_, applicationNames,
+      system_.files, [this](const std::string& name) { return Fold(name); },
+      [this](const std::string& name) { return usage_.Weight(name); });
+  // The whole line begun so far may be one run before.
+  if (start == 0 && state.after.empty() && !state.typed.empty()) {
+    const std::string typed = Fold(state.typed);
+    for (const std::string& entry : history_.entries) {
+      const Candidate candidate{entry, CandidateKind::kHistory};
+      if (entry.size() > state.typed.size() && Fold(entry).starts_with(typed) &&
+          std::none_of(state.candidates.begin(), state.candidates.end(),
+                       [&](const Candidate& c) { return c.text == entry; })) {
+        state.candidates.push_back(candidate);
+      }
+    }
+  }
+  return true;
+}
+
+void BarRules::PutCandidate() {
+  WordCompletion& state = wordCompletion_;
+  const Candidate& candidate = state.candidates[state.index];
+  const std::string completed = state.before + (candidate.kind == CandidateKind::kHistory
+                                                    ? candidate.text
+                                                    : AsTyped(candidate.text, state.typed));
   SetText(completed + state.after);
   view_.SetCaret(Utf16Length(completed));
   state.shown = view_.Text();
+}
+
+void BarRules::ShowList() {
+  static const char* const kKinds[] = {"quickcommand", "application", "program",
+                                       "file",         "folder",      "history"};
+  CandidateList list;
+  const bool choosing = !choices_.empty();
+  const std::size_t count = choosing ? choices_.size() : wordCompletion_.candidates.size();
+  const std::size_t current = choosing ? choice_ : wordCompletion_.index;
+  const std::size_t shown = std::min<std::size_t>(count, kListRows);
+  // The marked row stays in sight.
+  if (current != std::string::npos) {
+    listTop_ = std::clamp(listTop_, current + 1 - std::min(current + 1, shown), current);
+  }
+  listTop_ = std::min(listTop_, count - shown);
+  for (std::size_t row = listTop_; row < listTop_ + shown; ++row) {
+    if (choosing) {
+      list.rows.push_back({view_.Text(), choices_[row].detail, choices_[row].icon});
+      continue;
+    }
+    const Candidate& candidate = wordCompletion_.candidates[row];
+    ListRow shownRow{candidate.text, kKinds[static_cast<int>(candidate.kind)], {}};
+    if (candidate.kind == CandidateKind::kApplication) {
+      const auto found = system_.applications->FindAll(candidate.text);
+      shownRow.icon = found.empty() ? std::string() : found.front().icon;
+    }
+    list.rows.push_back(std::move(shownRow));
+  }
+  list.current = current == std::string::npos ? -1 : static_cast<int>(current - listTop_);
+  // As wide as the bar and a bar's height a row, below a bar at the top of
+  // the screen and above one at the bottom, and never off the work area.
+  const Metrics metrics = view_.Measure();
+  const int corner = settings_.CornerCode;
+  const Point inArea = PlaceCommandBar(corner, metrics.bar, metrics.screen, metrics.twipsPerPixel);
+  list.size = {metrics.bar.width, static_cast<int>(shown) * metrics.bar.height + 2};
+  const bool below = corner == 1 || corner == 2;
+  const int top = below ? inArea.y + metrics.bar.height : inArea.y - list.size.height;
+  list.place = {metrics.workOrigin.x +
+                    std::clamp(inArea.x, 0, std::max(0, metrics.screen.width - list.size.width)),
+                metrics.workOrigin.y +
+                    std::clamp(top, 0, std::max(0, metrics.screen.height - list.size.height))};
+  listOpen_ = true;
+  view_.ShowList(list);
+}
+
+void BarRules::CloseList() {
+  if (listOpen_) {
+    view_.HideList();
+  }
+  listOpen_ = false;
+  choices_.clear();
+}
+
+void BarRules::OnListClicked(int row) {
+  const std::size_t picked = listTop_ + static_cast<std::size_t>(std::max(row, 0));
+  if (!listOpen_ ||
+      picked >= (choices_.empty() ? wordCompletion_.candidates.size() : choices_.size())) {
+    return;
+  }
+  // A click on one of a name's applications marks it; Enter starts it.
+  if (!choices_.empty()) {
+    choice_ = picked;
+    ShowList();
+  } else {
+    wordCompletion_.index = picked;
+    PutCandidate();
+    CloseList();
+    // The pick ends this completion: a Tab now completes what it put.
+    wordCompletion_.candidates.clear();
+  }
+  view_.FocusBox();
 }
 
 void BarRules::Record() {
@@ -581,6 +795,7 @@ void BarRules::CarryOut(const Command& command, bool inTerminal) {
 }
 
 void BarRules::RollOutForm(Dialog dialog) {
+  CloseList();
   bool& open = open_[static_cast<int>(dialog)];
   if (!open) {
     open = true;
@@ -639,6 +854,7 @@ void BarRules::OnDialogClosed(Dialog dialog) {
 
 void BarRules::Summon(bool toggle) {
   if (toggle && view_.BarInFront()) {
+    CloseList();
     inTray_ = view_.ToTray();
     if (!inTray_) {
       view_.HideBar();
@@ -650,6 +866,7 @@ void BarRules::Summon(bool toggle) {
 }
 
 void BarRules::OnBoxClicked() {
+  CloseList();
   SelectAll();
 }
 

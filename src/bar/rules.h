@@ -19,6 +19,7 @@
 #include "core/interpreter.h"
 #include "core/quickcommands.h"
 #include "core/settings.h"
+#include "core/usage.h"
 #include "online/http_client.h"
 #include "sys/filesystem.h"
 #include "sys/profile.h"
@@ -67,7 +68,23 @@ struct System {
 
 // The keys the bar acts on; every other key is the box's alone.
 // kShiftEnter runs the line as Enter does, a program in a terminal.
-enum class Key { kEnter, kShiftEnter, kEscape, kUp, kDown, kF1, kF2, kF3, kF10, kTab, kOther };
+enum class Key {
+  kEnter,
+  kShiftEnter,
+  kEscape,
+  kUp,
+  kDown,
+  kF1,
+  kF2,
+  kF3,
+  kF10,
+  kTab,
+  kOther,
+  kShiftTab
+};
+
+// The list shows at most this many rows at once.
+inline constexpr int kListRows = 8;
 
 class BarRules {
  public:
@@ -97,6 +114,8 @@ class BarRules {
   void OnActivated();
   // The user closed a dialog.
   void OnDialogClosed(Dialog dialog);
+  // A click on a row of the list, counted from its top row as shown.
+  void OnListClicked(int row);
   // A click in the box, once the box has placed its caret: the whole line is
   // selected, so that typing replaces it.
   void OnBoxClicked();
@@ -140,9 +159,24 @@ class BarRules {
 
   // Enter; with `inTerminal` Shift+Enter.
   void Submit(bool inTerminal);
-  // Tab: puts the first candidate in place of the word before the caret; a
-  // Tab right after shows the next one.
-  void CompleteWord();
+  // Tab (`step` 1) puts the first candidate in place of the word before
+  // the caret, Shift+Tab (-1) the last; one right after shows the next (or
+  // the one before), and the list shows them all.
+  void CompleteWord(int step);
+  // Gathers Tab's candidates for the word before the caret; false when
+  // there is no word to complete.
+  bool GatherCandidates();
+  // Puts the current candidate in place of the word.
+  void PutCandidate();
+  // Shows the list as the candidates or choices stand.
+  void ShowList();
+  void CloseList();
+  // Enter's line names more than one application: the list offers them,
+  // and true is returned.
+  bool OfferChoice(const std::string& line);
+  // Tab's ranking learns the names of a line that ran.
+  void LearnUse(const std::string& line);
+  std::string Fold(const std::string& name) const;
   // With `inTerminal` a program starts in a terminal.
   void CarryOut(const Command& command, bool inTerminal);
   // Records the box text in the history and empties the box.
@@ -181,6 +215,7 @@ class BarRules {
   std::string Folder(const std::string& folder) const;
   std::string IniPath() const;
   std::string QuickcommandPath() const;
+  std::string UsagePath() const;
 
   System system_;
   View& view_;
@@ -212,16 +247,28 @@ class BarRules {
   bool toldHowBack_ = false;
   bool toldWhyStaying_ = false;
   double lastEditTime_ = 0;
-  // Tab's candidates for the word between `before` and `after`, and the
-  // line that shows the current one; a Tab while the box still shows it
-  // takes the next.
+  // Tab's candidates for the word `typed` between `before` and `after`,
+  // the current one (none yet when the list was filtered), and the line
+  // that shows it; a Tab while the box still shows it takes the next.
   struct WordCompletion {
-    std::vector<std::string> candidates;
+    std::vector<Candidate> candidates;
     std::size_t index = 0;
     std::string before;
+    std::string typed;
     std::string after;
     std::string shown;
   } wordCompletion_;
+  // The list unrolled from the bar, and the applications of one name it
+  // offers while the user chooses among them (else Tab's candidates), and
+  // the first row it shows.
+  bool listOpen_ = false;
+  std::vector<sys::Applications::Choice> choices_;
+  std::size_t choice_ = 0;
+  std::size_t listTop_ = 0;
+  // The rules are changing the box's text: no edit of the user's.
+  bool changingText_ = false;
+  UsageTable usage_;
+  FileStamp usageStamp_;
   std::optional<std::vector<std::string>> programs_;
   std::string programsStamp_;
   bool open_[4] = {};

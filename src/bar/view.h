@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/geometry.h"
 #include "core/interpreter.h"
@@ -43,6 +44,25 @@ struct Metrics {
   Size screen;
   float twipsPerPixel = 15;
   Point workOrigin = {};
+};
+
+// A row of the list unrolled from the bar: the candidate, what it is, and
+// its icon (a themed icon's name or a file), empty where it has none.
+struct ListRow {
+  std::string text;
+  std::string kind;
+  std::string icon;
+  bool operator==(const ListRow&) const = default;
+};
+
+// The list unrolled from the bar: the rows it shows, the one marked (-1 for
+// none), and its frame on the screen in pixels. Each row is as high as the
+// bar.
+struct CandidateList {
+  std::vector<ListRow> rows;
+  int current = -1;
+  Point place;
+  Size size;
 };
 
 class View : public Prompts {
@@ -85,6 +105,11 @@ class View : public Prompts {
   // Once the window that is closing is gone, the bar, when shown, is put in
   // front with the focus in its box.
   virtual void ReturnFocusToBar() = 0;
+
+  // Shows the list in front of every window, or changes it, leaving the
+  // keyboard focus in the box; a click on a row goes to the rules.
+  virtual void ShowList(const CandidateList& list) = 0;
+  virtual void HideList() = 0;
 
   // The 750 ms tick runs until the rules say it may stop.
   virtual void KeepTicking() = 0;

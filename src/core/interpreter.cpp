@@ -304,13 +304,13 @@ Command DispatchCommand(const std::string& text, const SettingsState& settings,
   return command;
 }
 
-std::vector<std::string> TabCandidates(const std::string& word,
-                                       const std::vector<std::string>& names,
-                                       const std::vector<std::string>& programs,
-                                       const std::vector<std::string>& applications,
-                                       sys::FileSystem& files,
-                                       const std::function<std::string(const std::string&)>& fold) {
-  std::vector<std::string> candidates;
+std::vector<Candidate> TabCandidates(const std::string& word, const std::vector<std::string>& names,
+                                     const std::vector<std::string>& programs,
+                                     const std::vector<std::string>& applications,
+                                     sys::FileSystem& files,
+                                     const std::function<std::string(const std::string&)>& fold,
+                                     const std::function<double(const std::string&)>& weight) {
+  std::vector<Candidate> candidates;
   const bool drive = IsDrivePath(sys::LowerAscii(word.substr(0, 2))) && word.size() >= 2;
   const bool system = !word.empty() && (word.front() == '/' || word.front() == '~');
   if (drive || system) {
@@ -325,7 +325,8 @@ std::vector<std::string> TabCandidates(const std::string& word,
                                : entry.rfind(begun, 0) == 0;
       if (match && (entry.front() != '.' || begun.rfind('.', 0) == 0)) {
         const bool isFolder = files.WhatIsHere(listed + entry) == sys::EntryKind::kFolder;
-        candidates.push_back(folder + entry + (isFolder ? (drive ? "\\" : "/") : ""));
+        candidates.push_back({folder + entry + (isFolder ? (drive ? "\\" : "/") : ""),
+                              isFolder ? CandidateKind::kFolder : CandidateKind::kFile});
       }
     }
     return candidates;
@@ -365,24 +366,31 @@ std::vector<std::string> TabCandidates(const std::string& word,
   };
   // Quickcommands, then programs (by their start only: thousands of them
   // would bury the rest), then applications, within each kind of match.
-  std::vector<std::pair<Match, std::string>> found;
-  const auto offer = [&](const std::vector<std::string>& from, bool folding, bool loosely) {
+  struct Found {
+    Match how;
+    double weight;
+    Candidate candidate;
+  };
+  std::vector<Found> found;
+  const auto offer = [&](const std::vector<std::string>& from, CandidateKind kind, bool loosely) {
+    const bool folding = kind != CandidateKind::kProgram;
     for (const std::string& name : from) {
       const Match how = name.empty() ? kNone : match(name, folding, loosely);
       if (how != kNone) {
-        found.emplace_back(how, name);
+        found.push_back({how, weight ? weight(fold(name)) : 0, {name, kind}});
       }
     }
   };
-  offer(names, true, true);
-  offer(programs, false, false);
-  offer(applications, true, true);
-  std::stable_sort(found.begin(), found.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  offer(names, CandidateKind::kQuickcommand, true);
+  offer(programs, CandidateKind::kProgram, false);
+  offer(applications, CandidateKind::kApplication, true);
+  std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+    return a.how != b.how ? a.how < b.how : a.weight > b.weight;
+  });
   std::set<std::string> taken;
-  for (auto& [how, name] : found) {
-    if (taken.insert(name).second) {
-      candidates.push_back(std::move(name));
+  for (Found& each : found) {
+    if (taken.insert(each.candidate.text).second) {
+      candidates.push_back(std::move(each.candidate));
     }
   }
   return candidates;

@@ -69,6 +69,15 @@ std::vector<std::string> SplitWords(const std::string& line);
 // (each single quote of it written '"'"').
 std::string QuoteWord(const std::string& word);
 
+// What a Tab candidate is: shown beside it in the list.
+enum class CandidateKind { kQuickcommand, kApplication, kProgram, kFile, kFolder, kHistory };
+
+struct Candidate {
+  std::string text;
+  CandidateKind kind = CandidateKind::kQuickcommand;
+  bool operator==(const Candidate&) const = default;
+};
+
 // What Tab may put in place of `word`, the word under the caret, in order:
 // for a path (a drive path, or one from / or ~) the entries of its folder
 // that begin with its last name, folders with their separator after them;
@@ -77,12 +86,15 @@ std::string QuoteWord(const std::string& word);
 // `fold`) that match it: first those it names whole, then those it
 // begins, then (names and applications only) those with a word it begins
 // ("writer" for "LibreOffice Writer"), then those holding its letters in
-// order ("lbw"). Hidden entries only for a name that begins with ".".
-std::vector<std::string> TabCandidates(
+// order ("lbw"). Within each of these, a name that `weight` (given the
+// folded name) weighs more comes first. Hidden entries only for a name
+// that begins with ".".
+std::vector<Candidate> TabCandidates(
     const std::string& word, const std::vector<std::string>& names,
     const std::vector<std::string>& programs, const std::vector<std::string>& applications,
     sys::FileSystem& files,
-    const std::function<std::string(const std::string&)>& fold = sys::LowerAscii);
+    const std::function<std::string(const std::string&)>& fold = sys::LowerAscii,
+    const std::function<double(const std::string&)>& weight = {});
 
 // Puts a backslash after a drive letter and its colon: d gives d:\, c: gives
 // c:\, c:games gives c:\games; c:\games stays. Never given empty text.

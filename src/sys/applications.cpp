@@ -7,13 +7,23 @@
 
 namespace tarvolin::sys {
 
-std::string NamedApplications::Find(const std::string& name) {
+std::vector<Applications::Choice> NamedApplications::FindAll(const std::string& name) {
   Load(false);
-  std::string id = Lookup(name);
-  if (id.empty() && Load(true)) {
-    id = Lookup(name);
+  std::vector<const Entry*> entries = Lookup(name);
+  if (entries.empty() && Load(true)) {
+    entries = Lookup(name);
   }
-  return id;
+  std::vector<Choice> found;
+  found.reserve(entries.size());
+  for (const Entry* entry : entries) {
+    found.push_back({entry->id, entry->detail, entry->icon});
+  }
+  return found;
+}
+
+std::string NamedApplications::Find(const std::string& name) {
+  const std::vector<Choice> found = FindAll(name);
+  return found.empty() ? std::string() : found.front().id;
 }
 
 std::string NamedApplications::Fold(const std::string& name) {
@@ -55,19 +65,24 @@ bool NamedApplications::Load(bool again) {
   return true;
 }
 
-std::string NamedApplications::Lookup(const std::string& name) const {
+std::vector<const NamedApplications::Entry*> NamedApplications::Lookup(
+    const std::string& name) const {
+  std::vector<const Entry*> found;
   const std::string wanted = Folded(name);
   if (wanted.empty()) {
-    return {};
+    return found;
   }
   for (const auto field : {&Keys::name, &Keys::otherName}) {
     for (std::size_t k = 0; k < entries_.size(); ++k) {
       if (keys_[k].*field == wanted) {
-        return entries_[k].id;
+        found.push_back(&entries_[k]);
       }
     }
+    if (!found.empty()) {
+      break;
+    }
   }
-  return {};
+  return found;
 }
 
 }  // namespace tarvolin::sys

@@ -19,6 +19,25 @@ class Applications {
   // id for Launch; empty when there is none.
   virtual std::string Find(const std::string& name) = 0;
 
+  // An application told apart from others of the same name: its id for
+  // Launch, what tells it apart (its entry's or shortcut's name) and its
+  // icon (a themed icon's name or a file), empty where it has none.
+  struct Choice {
+    std::string id;
+    std::string detail;
+    std::string icon;
+  };
+  // Every application `name` stands for, Find's first. Inline, as every
+  // virtual here: the module and its users share no object file that could
+  // hold them.
+  virtual std::vector<Choice> FindAll(const std::string& name) {
+    std::vector<Choice> found;
+    if (std::string id = Find(name); !id.empty()) {
+      found.push_back({std::move(id), {}, {}});
+    }
+    return found;
+  }
+
   // Every name Find knows, each once, for completion.
   virtual std::vector<std::string> Names() = 0;
 
@@ -28,8 +47,7 @@ class Applications {
   virtual std::string Launch(const std::string& id, const std::string& folder, bool inTerminal) = 0;
 
   // `name` as Tab compares it: case folded as the system folds it, the
-  // letters A to Z at least. Inline, as every virtual here: the module
-  // and its users share no object file that could hold them.
+  // letters A to Z at least.
   virtual std::string Fold(const std::string& name) { return LowerAscii(name); }
 
   // Reads the names beside the GUI thread now, so that the first line that
@@ -44,6 +62,7 @@ class Applications {
 class NamedApplications : public Applications {
  public:
   std::string Find(const std::string& name) final;
+  std::vector<Choice> FindAll(const std::string& name) final;
   std::vector<std::string> Names() final;
   std::string Fold(const std::string& name) final;
 
@@ -57,6 +76,8 @@ class NamedApplications : public Applications {
     std::string id;
     std::string name;
     std::string otherName;
+    std::string detail = {};
+    std::string icon = {};
   };
   // Every application, in the order a name is looked for among them.
   virtual std::vector<Entry> Read() = 0;
@@ -71,7 +92,9 @@ class NamedApplications : public Applications {
   // Reads the entries unless they were read already (with `again`, read
   // two seconds or more before). True when it read them.
   bool Load(bool again);
-  std::string Lookup(const std::string& name) const;
+  // The entries `name` stands for: those it names first, else those it
+  // names second.
+  std::vector<const Entry*> Lookup(const std::string& name) const;
 
   // Each entry's names, folded.
   struct Keys {

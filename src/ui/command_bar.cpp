@@ -39,9 +39,12 @@ bool CommandBox::event(QEvent* event) {
     default:
       break;
   }
-  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Tab) {
-    emit KeyDown(Qt::Key_Tab, static_cast<QKeyEvent*>(event)->modifiers());
-    return true;
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+      emit KeyDown(key->key(), key->modifiers());
+      return true;
+    }
   }
   return QLineEdit::event(event);
 }

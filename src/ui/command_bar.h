@@ -24,7 +24,8 @@ class CommandBox : public QLineEdit {
   void Clicked();
 
  protected:
-  // Tab stays in the box: it completes the word under the caret.
+  // Tab and Shift+Tab stay in the box: they complete the word under the
+  // caret.
   bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;

@@ -45,7 +45,7 @@ bar::Key KeyOf(UINT key) {
     case VK_F10:
       return bar::Key::kF10;
     case VK_TAB:
-      return bar::Key::kTab;
+      return ::GetKeyState(VK_SHIFT) < 0 ? bar::Key::kShiftTab : bar::Key::kTab;
     default:
       return bar::Key::kOther;
   }
@@ -169,6 +169,7 @@ void BarWindow::Start() {
                            250, 19, owner_, nullptr, instance_, this);
   box_ = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 0, 0,
                            bar_, nullptr, instance_, nullptr);
+  list_.Create(instance_, bar_, [this](int row) { rules_.OnListClicked(row); });
   Scale(Dpi());
   // Nothing typed or pasted is cut off: the rules refuse a line too long.
   ::SendMessageW(box_, EM_SETLIMITTEXT, 0, 0);

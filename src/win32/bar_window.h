@@ -13,6 +13,7 @@
 
 #include "bar/rules.h"
 #include "bar/view.h"
+#include "win32/candidate_list.h"
 #include "win32/dialogs.h"
 
 namespace tarvolin::win32 {
@@ -51,6 +52,9 @@ class BarWindow : public bar::View {
   void AnswerInAdvance(std::vector<std::string> answers);
   HWND BarHandle() const { return bar_; }
   HWND BoxHandle() const { return box_; }
+  // The list box of the list unrolled from the bar, shown or not.
+  HWND ListHandle() const { return list_.ListBox(); }
+  bool ListShown() const { return ::IsWindowVisible(::GetParent(list_.ListBox())) != FALSE; }
   // The dialog's window while it is open, else null.
   HWND DialogHandle(Dialog dialog) const {
     const auto& slot = dialogs_[static_cast<int>(dialog)];
@@ -90,6 +94,8 @@ class BarWindow : public bar::View {
   void Restore() override;
   void RollOut(Dialog dialog, int corner) override;
   void ReturnFocusToBar() override;
+  void ShowList(const bar::CandidateList& list) override { list_.Show(list, font_); }
+  void HideList() override { list_.Hide(); }
   void KeepTicking() override;
   void EndProcess() override;
   void Inform(bar::Owner owner, const std::string& text) override;
@@ -104,6 +110,7 @@ class BarWindow : public bar::View {
   HWND bar_ = nullptr;
   HWND box_ = nullptr;
   HFONT font_ = nullptr;
+  CandidateListWindow list_;
   HICON icon_ = nullptr;
   UINT taskbarCreated_ = 0;
   // The rules want the 750 ms tick; without, a tick only watches the work

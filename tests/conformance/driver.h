@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bar/rules.h"
@@ -33,6 +34,14 @@ class Driver {
   // In UTF-16 units; with nothing selected the start is the caret.
   virtual int SelectionStart() = 0;
   virtual int SelectionLength() = 0;
+
+  // The list unrolled from the bar: the candidates of its rows as shown,
+  // the marked one in brackets; empty while it is not shown. A click on a
+  // row, counted from the top row shown.
+  virtual std::vector<std::string> ListRows() = 0;
+  virtual void ClickListRow(int row) = 0;
+  // The list's frame on the screen: its top left corner and its size.
+  virtual std::pair<Point, Size> ListFrame() = 0;
 
   virtual Point BarPlace() = 0;
   // Another program moves the bar.
@@ -74,6 +83,15 @@ std::unique_ptr<Driver> MakeDriver(const Setup& setup);
 
 // What the rules are given in every driver: these files, the setup's
 // clock and shell, no programs on PATH, and jobs run at once.
+// The rows as ListRows gives them.
+inline std::vector<std::string> RowsOf(const bar::CandidateList& list) {
+  std::vector<std::string> rows;
+  for (const bar::ListRow& row : list.rows) {
+    rows.push_back(static_cast<int>(rows.size()) == list.current ? "[" + row.text + "]" : row.text);
+  }
+  return rows;
+}
+
 inline bar::System SystemFor(sys::FileSystem& files, sys::ProfileStore& profile,
                              const Setup& setup) {
   bar::System system{files, profile, *setup.shell};

@@ -66,11 +66,13 @@ class QtDriver : public Driver {
   }
   void Press(bar::Key key) override {
     // The key a user presses for each of the rules' keys, in their order.
-    static constexpr Qt::Key kKeys[] = {Qt::Key_Return, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Up,
-                                        Qt::Key_Down,   Qt::Key_F1,     Qt::Key_F2,     Qt::Key_F3,
-                                        Qt::Key_F10,    Qt::Key_Tab,    Qt::Key_Space};
+    static constexpr Qt::Key kKeys[] = {Qt::Key_Return, Qt::Key_Return, Qt::Key_Escape,
+                                        Qt::Key_Up,     Qt::Key_Down,   Qt::Key_F1,
+                                        Qt::Key_F2,     Qt::Key_F3,     Qt::Key_F10,
+                                        Qt::Key_Tab,    Qt::Key_Space,  Qt::Key_Backtab};
+    const bool shift = key == bar::Key::kShiftEnter || key == bar::Key::kShiftTab;
     QTest::keyClick(&Box(), kKeys[static_cast<int>(key)],
-                    key == bar::Key::kShiftEnter ? Qt::ShiftModifier : Qt::NoModifier);
+                    shift ? Qt::ShiftModifier : Qt::NoModifier);
     Settle();
   }
   void Click() override {
@@ -82,6 +84,17 @@ class QtDriver : public Driver {
     return Box().hasSelectedText() ? Box().selectionStart() : Box().cursorPosition();
   }
   int SelectionLength() override { return Box().selectionLength(); }
+  std::vector<std::string> ListRows() override {
+    return app_.List().isVisible() ? RowsOf(app_.List().Shown()) : std::vector<std::string>();
+  }
+  void ClickListRow(int row) override {
+    QTest::mouseClick(&app_.List(), Qt::LeftButton, {}, app_.List().RowCenter(row));
+    Settle();
+  }
+  std::pair<Point, Size> ListFrame() override {
+    const QRect frame = app_.List().geometry();
+    return {{frame.x(), frame.y()}, {frame.width(), frame.height()}};
+  }
   Point BarPlace() override { return {app_.Bar().x(), app_.Bar().y()}; }
   void MoveBar(Point place) override {
     app_.Bar().move(place.x, place.y);

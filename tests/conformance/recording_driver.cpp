@@ -31,6 +31,13 @@ class RecordingDriver : public Driver {
     return view_.selectionLength > 0 ? view_.selectionStart : view_.caret;
   }
   int SelectionLength() override { return view_.selectionLength; }
+  std::vector<std::string> ListRows() override {
+    return view_.list ? RowsOf(*view_.list) : std::vector<std::string>();
+  }
+  void ClickListRow(int row) override { rules_.OnListClicked(row); }
+  std::pair<Point, Size> ListFrame() override {
+    return view_.list ? std::pair(view_.list->place, view_.list->size) : std::pair<Point, Size>();
+  }
   Point BarPlace() override { return view_.place; }
   void MoveBar(Point place) override { view_.place = place; }
   bool BarShown() override { return view_.shown; }

@@ -96,6 +96,49 @@ TEST_F(Conformance, KeysBrowseTheHistoryAndAClickSelectsTheLine) {
   EXPECT_EQ(bar_->Text(), "=2^10/0x10");
 }
 
+// Tab unrolls the list of candidates above a bar at the bottom of the
+// screen and below one at the top, the current one marked. Tab, Shift+Tab,
+// Down and Up move the mark; typing filters; Escape closes the list alone;
+// a click picks; Enter runs the line.
+TEST_F(Conformance, TabUnrollsAListToPickFrom) {
+  Start("www.a.org\r\nnotes\r\nwww.b.org\r\nnews\r\nwww.c.org\r\nnetwork\r\n");
+  bar_->Paste("n");
+  bar_->Press(Key::kTab);
+  EXPECT_EQ(bar_->Text(), "notes");
+  EXPECT_EQ(bar_->ListRows(), (Strings{"[notes]", "news", "network"}));
+  const auto [place, size] = bar_->ListFrame();
+  EXPECT_EQ(place.x, bar_->BarPlace().x);
+  EXPECT_EQ(place.y + size.height, bar_->BarPlace().y);
+  bar_->Press(Key::kTab);
+  bar_->Press(Key::kDown);
+  EXPECT_EQ(bar_->ListRows(), (Strings{"notes", "news", "[network]"}));
+  bar_->Press(Key::kUp);
+  bar_->Press(Key::kShiftTab);
+  EXPECT_EQ(bar_->Text(), "notes");
+  ExpectSelected(5, 0);
+  bar_->Paste("ne");
+  EXPECT_EQ(bar_->ListRows(), (Strings{"news", "network", "notes"}));
+  bar_->Press(Key::kEscape);
+  EXPECT_TRUE(bar_->ListRows().empty());
+  EXPECT_TRUE(bar_->BarShown());
+  EXPECT_EQ(bar_->Text(), "ne");
+  bar_->Press(Key::kTab);
+  bar_->ClickListRow(1);
+  EXPECT_TRUE(bar_->ListRows().empty());
+  EXPECT_EQ(bar_->Text(), "network");
+  bar_->Press(Key::kTab);
+  bar_->Press(Key::kEnter);
+  EXPECT_EQ(Opened(), (Strings{"www.c.org"}));
+  EXPECT_TRUE(bar_->ListRows().empty());
+
+  bar_.reset();
+  Start("www.a.org\r\nnotes\r\nwww.b.org\r\nnews\r\n", 1);
+  bar_->Paste("n");
+  bar_->Press(Key::kTab);
+  EXPECT_EQ(bar_->ListFrame().first.y, bar_->BarPlace().y + 19);
+  EXPECT_EQ(bar_->ListRows().size(), 2u);
+}
+
 // Characters beyond the Basic Multilingual Plane take two units each in the
 // selection, the caret and the length limit, as in every toolkit's box.
 TEST_F(Conformance, TextBeyondTheBasicPlaneCountsTwoUnitsACharacter) {

@@ -35,11 +35,19 @@ class Win32Driver : public Driver {
     Settle();
   }
   void Press(bar::Key key) override {
-    // The key a user presses for each of the rules' keys, in their order
-    // (Shift+Enter is not among the scenarios: Shift is the keyboard's).
-    static constexpr WPARAM kKeys[] = {VK_RETURN, VK_RETURN, VK_ESCAPE, VK_UP,  VK_DOWN, VK_F1,
-                                       VK_F2,     VK_F3,     VK_F10,    VK_TAB, VK_SPACE};
+    // The key a user presses for each of the rules' keys, in their order,
+    // Shift held down in the thread's key state where it belongs.
+    static constexpr WPARAM kKeys[] = {VK_RETURN, VK_RETURN, VK_ESCAPE, VK_UP,  VK_DOWN,  VK_F1,
+                                       VK_F2,     VK_F3,     VK_F10,    VK_TAB, VK_SPACE, VK_TAB};
+    const bool shift = key == bar::Key::kShiftEnter || key == bar::Key::kShiftTab;
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    const BYTE before = keys[VK_SHIFT];
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    ::SetKeyboardState(keys);
     ::SendMessageW(Box(), WM_KEYDOWN, kKeys[static_cast<int>(key)], 0);
+    keys[VK_SHIFT] = before;
+    ::SetKeyboardState(keys);
     Settle();
   }
   void Click() override {
@@ -50,6 +58,38 @@ class Win32Driver : public Driver {
   std::string Text() override { return TextOf(Box()); }
   int SelectionStart() override { return Selection().first; }
   int SelectionLength() override { return Selection().second - Selection().first; }
+  std::vector<std::string> ListRows() override {
+    std::vector<std::string> rows;
+    if (!bar_.ListShown()) {
+      return rows;
+    }
+    const HWND list = bar_.ListHandle();
+    const LRESULT current = ::SendMessageW(list, LB_GETCURSEL, 0, 0);
+    const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT row = 0; row < count; ++row) {
+      const auto length = static_cast<std::size_t>(::SendMessageW(list, LB_GETTEXTLEN, row, 0));
+      std::wstring text(length + 1, L'\0');
+      ::SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text.data()));
+      text.resize(length);
+      const std::string shown = win32::Utf8(text);
+      rows.push_back(row == current ? "[" + shown + "]" : shown);
+    }
+    return rows;
+  }
+  void ClickListRow(int row) override {
+    const HWND list = bar_.ListHandle();
+    RECT item{};
+    ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    ::SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(list, WM_LBUTTONUP, 0, at);
+    Settle();
+  }
+  std::pair<Point, Size> ListFrame() override {
+    RECT frame{};
+    ::GetWindowRect(::GetParent(bar_.ListHandle()), &frame);
+    return {{frame.left, frame.top}, {frame.right - frame.left, frame.bottom - frame.top}};
+  }
   Point BarPlace() override {
     RECT frame{};
     ::GetWindowRect(bar_.BarHandle(), &frame);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -103,6 +104,10 @@ class RecordingView : public bar::View {
                   std::to_string(corner));
   }
   void ReturnFocusToBar() override { log.push_back("focus to bar"); }
+  // The list as last shown, while it is.
+  std::optional<bar::CandidateList> list;
+  void ShowList(const bar::CandidateList& shownList) override { list = shownList; }
+  void HideList() override { list.reset(); }
   void KeepTicking() override {}
   void EndProcess() override { log.push_back("end"); }
   std::string Answer(bar::Owner owner, const std::string& question) {

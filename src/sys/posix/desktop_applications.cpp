@@ -234,8 +234,9 @@ class DesktopApplications final : public NamedApplications {
       files_[id] = path;
       const EntryKeys keys = ReadKeys(path);
       if (keys && !Boolean(keys.get(), "Hidden") && Shown(keys.get(), installed_)) {
-        entries.push_back(
-            {id, String(keys.get(), "Name", true), String(keys.get(), "GenericName", true)});
+        entries.push_back({id, String(keys.get(), "Name", true),
+                           String(keys.get(), "GenericName", true), id.substr(0, id.size() - 8),
+                           String(keys.get(), "Icon", true)});
       }
     }
   }

@@ -61,7 +61,14 @@ class StartMenuApplications final : public NamedApplications {
           stamps_.emplace_back(path, fs::last_write_time(path, error));
         } else if (Folded(FromWide(path.extension().wstring())) == ".lnk" &&
                    entries->is_regular_file(error)) {
-          shortcuts.push_back({FromWide(path.wstring()), FromWide(path.stem().wstring()), {}});
+          // Shortcuts of one name are told apart by their folders; the
+          // shortcut gives its own icon.
+          const std::string file = FromWide(path.wstring());
+          shortcuts.push_back({file,
+                               FromWide(path.stem().wstring()),
+                               {},
+                               FromWide(path.parent_path().filename().wstring()),
+                               file});
         }
       }
     }
