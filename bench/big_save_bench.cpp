@@ -14,6 +14,7 @@
 
 #include "bar/rules.h"
 #include "bar/view.h"
+#include "null_view.h"
 #include "sys/posix/ini_store.h"
 #include "sys/posix/posix_filesystem.h"
 #include "sys/posix/posix_shell.h"
@@ -22,40 +23,6 @@ namespace {
 
 using namespace tarvolin;
 using namespace tarvolin::bar;
-
-// A view that draws nothing and answers Yes.
-class NullView : public View {
- public:
-  void Inform(Owner, const std::string& text) override {
-    std::fprintf(stderr, "told: %s\n", text.c_str());
-  }
-  bool AskYesNo(Owner, const std::string&) override { return true; }
-  std::string OpenFile(Owner, const std::string&) override { return {}; }
-  std::string Text() const override { return text_; }
-  void SetText(const std::string& text) override { text_ = text; }
-  int SelectionLength() const override { return 0; }
-  void Select(int, int) override {}
-  int Caret() const override { return 0; }
-  void SetCaret(int) override {}
-  void FocusBox() override {}
-  bool FitsInBox(const std::string&) const override { return true; }
-  Metrics Measure() const override { return {{250, 19}, {1024, 768}, 15.0f}; }
-  void MoveBar(Point) override {}
-  void ShowBar(bool) override {}
-  bool BarInFront() const override { return true; }
-  bool ToTray() override { return true; }
-  void HideBar() override {}
-  void Restore() override {}
-  void RollOut(Dialog, int) override {}
-  void ReturnFocusToBar() override {}
-  void ShowList(const CandidateList&) override {}
-  void HideList() override {}
-  void KeepTicking() override {}
-  void EndProcess() override {}
-
- private:
-  std::string text_;
-};
 
 // The peak resident memory since the last reset, in MiB; a reset starts a
 // new peak at what is resident now.

@@ -1,13 +1,15 @@
-// The calculator's cost: loading muParser's library (which the bar's own
-// library loads at start-up, as it needs it), the first "=" (the parser
-// made), and each one after, against a line's other work measured as the
-// same process's floor (an empty evaluation loop). Run by hand:
+// The calculator's cost as the Linux bar pays it: whether loading the bar's
+// own library loads muParser's (it should not), then the first "=" (the
+// calculator's module loaded, muParser's library with it, and the parser
+// made), and each one after, which is the same process's floor for a
+// calculation. Run by hand:
 //
-//   build/bench/calculator_bench
+//   build/bench/calculator_bench build/bin
 #include <dlfcn.h>
 
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 #include "bar/calculator.h"
 
@@ -18,25 +20,48 @@ double Milliseconds(std::chrono::steady_clock::time_point start) {
       .count();
 }
 
+bool MuParserLoaded() {
+  return ::dlopen("libmuparser.so.2", RTLD_NOW | RTLD_NOLOAD) != nullptr;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char* argv[]) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: calculator_bench PROGRAM_FOLDER\n");
+    return 2;
+  }
+  const std::string folder = argv[1];
   auto start = std::chrono::steady_clock::now();
-  void* library = ::dlopen("libmuparser.so.2", RTLD_NOW | RTLD_NOLOAD);
-  const bool loadedAlready = library != nullptr;
-  const double load = Milliseconds(start);
+  if (::dlopen((folder + "/libtarvolin-bar.so").c_str(), RTLD_LAZY | RTLD_LOCAL) == nullptr) {
+    std::fprintf(stderr, "calculator_bench: %s\n", ::dlerror());
+    return 1;
+  }
+  const double bar = Milliseconds(start);
+  const bool withBar = MuParserLoaded();
   start = std::chrono::steady_clock::now();
-  const auto first = tarvolin::bar::Calculate("2+3*4");
+  void* module = ::dlopen((folder + "/libtarvolin_calc.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+  const auto calculate = module != nullptr ? reinterpret_cast<tarvolin::bar::CalculateFunction>(
+                                                 ::dlsym(module, tarvolin::bar::kCalculateName))
+                                           : nullptr;
+  if (calculate == nullptr) {
+    std::fprintf(stderr, "calculator_bench: %s\n", ::dlerror());
+    return 1;
+  }
+  const std::string first = "2+3*4";
+  tarvolin::bar::Calculation result;
+  calculate(&first, &result);
   const double firstMs = Milliseconds(start);
   constexpr int kRounds = 1000;
+  const std::string line = "sqrt(2)/3+0x1f^2";
   start = std::chrono::steady_clock::now();
   for (int i = 0; i < kRounds; ++i) {
-    tarvolin::bar::Calculate("sqrt(2)/3+0x1f^2");
+    calculate(&line, &result);
   }
   const double each = Milliseconds(start) / kRounds;
-  std::printf("muParser's library loaded with the program: %s (lookup %.3f ms)\n",
-              loadedAlready ? "yes" : "no", load);
-  std::printf("first calculation (parser made): %.3f ms -> %s\n", firstMs, first.text.c_str());
-  std::printf("each calculation after:          %.4f ms (first/after %.1fx)\n", each,
+  std::printf("the bar's library loaded: %.2f ms; muParser's with it: %s\n", bar,
+              withBar ? "yes" : "no");
+  std::printf("first \"=\" (module, muParser and parser): %.3f ms\n", firstMs);
+  std::printf("each \"=\" after:                          %.4f ms (first/after %.0fx)\n", each,
               firstMs / each);
 }

@@ -3,7 +3,8 @@
 # `cmake --install build --prefix /usr` (and the .deb) installs the program
 # for every user of the machine (component "system"):
 #   bin/tarvolin                     the launcher
-#   lib/tarvolin/                    libtarvolin-bar.so, libtarvolin_apps.so (and with
+#   lib/tarvolin/                    libtarvolin-bar.so, libtarvolin_apps.so,
+#                                    libtarvolin_calc.so (and with
 #                                    TARVOLIN_SYSTEM_ONLINE libtarvolin_http.so)
 #   share/tarvolin/                  ReadMe.txt, Changelog.txt
 #   share/applications, share/icons  the menu entry and its 48x48 icon
@@ -75,7 +76,7 @@ add_custom_target(tarvolin_package_documents ALL
 # portable folder keeps both.
 option(TARVOLIN_SYSTEM_ONLINE "Update check and usage report in the system layout (.deb)" OFF)
 install(TARGETS tarvolin DESTINATION bin COMPONENT system)
-install(TARGETS tarvolin-bar tarvolin_apps DESTINATION lib/tarvolin COMPONENT system)
+install(TARGETS tarvolin-bar tarvolin_apps tarvolin_calc DESTINATION lib/tarvolin COMPONENT system)
 if(TARVOLIN_SYSTEM_ONLINE)
   install(TARGETS tarvolin_http DESTINATION lib/tarvolin COMPONENT system)
 endif()
@@ -89,7 +90,7 @@ install(FILES ${generated}/tarvolin.1.gz DESTINATION share/man/man1 COMPONENT sy
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${generated}/changelog.gz
         DESTINATION share/doc/tarvolin COMPONENT system)
 
-install(TARGETS tarvolin tarvolin-bar tarvolin_http tarvolin_apps DESTINATION .
+install(TARGETS tarvolin tarvolin-bar tarvolin_http tarvolin_apps tarvolin_calc DESTINATION .
         COMPONENT portable EXCLUDE_FROM_ALL)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/ReadMe.txt ${PROJECT_SOURCE_DIR}/docs/Changelog.txt
         DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)

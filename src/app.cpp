@@ -68,6 +68,7 @@ App::App(bar::System system, ui::Prompter& prompter)
     connect(screen, &QScreen::availableGeometryChanged, this, &App::KeepPlacing);
   }
   connect(&bar_, &ui::CommandBar::Activated, this, [this] { rules_.OnActivated(); });
+  connect(&bar_, &ui::CommandBar::Deactivated, this, [this] { rules_.OnDeactivated(); });
   connect(&placeTimer_, &QTimer::timeout, this, [this] {
     if (!rules_.OnTick()) {
       placeTimer_.stop();

@@ -47,6 +47,9 @@ class ApplicationsModule final : public tarvolin::sys::Applications {
   std::string Find(const std::string& name) override {
     return Loaded() ? loaded_->Find(name) : std::string();
   }
+  std::vector<Choice> FindAll(const std::string& name) override {
+    return Loaded() ? loaded_->FindAll(name) : std::vector<Choice>();
+  }
   std::vector<std::string> Names() override {
     return Loaded() ? loaded_->Names() : std::vector<std::string>();
   }
@@ -264,6 +267,21 @@ int RunBar(int argc, char* argv[]) {
   system.launcherReaches = listening >= 0;
   ApplicationsModule applications(barFolder);
   system.applications = &applications;
+  // The calculator from its module beside the bar, loaded at the first "=":
+  // muParser's library would cost every start, and most lines never need it.
+  auto calculator = std::make_shared<QLibrary>(QString::fromStdString(barFolder) +
+                                               QStringLiteral("/tarvolin_calc"));
+  system.calculate = [calculator](const std::string& expression) {
+    tarvolin::bar::Calculation result;
+    if (const auto calculate = reinterpret_cast<tarvolin::bar::CalculateFunction>(
+            calculator->resolve(tarvolin::bar::kCalculateName))) {
+      calculate(&expression, &result);
+    } else {
+      std::fprintf(stderr, "tarvolin: no calculator: %s\n", qPrintable(calculator->errorString()));
+      result.text = tarvolin::bar::kNoCalculatorText;
+    }
+    return result;
+  };
   tarvolin::App bar(std::move(system), prompter);
   bar.Start();
   lean.Done();

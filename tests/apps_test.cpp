@@ -38,7 +38,7 @@ class AppsTest : public ::testing::Test {
     Entry("home/applications/calc.desktop",
           "Name=Calculator\nName[de]=Rechner\nGenericName=Arithmetic\n"
           "Exec=mark calc %U --flag \"two words\" %c 100%%");
-    Entry("home/applications/mypaint.desktop", "Name=Paint\nExec=mark user-paint");
+    Entry("home/applications/mypaint.desktop", "Name=Paint\nIcon=mypaint\nExec=mark user-paint");
     Entry("system/applications/paint.desktop", "Name=Paint\nExec=mark system-paint");
     Entry("system/applications/secret.desktop", "Name=Secret\nNoDisplay=true\nExec=mark secret");
     Entry("system/applications/gone.desktop", "Name=Gone\nHidden=true\nExec=mark gone");
@@ -102,6 +102,16 @@ TEST_F(AppsTest, NamesFindTheShownEntriesOnly) {
   EXPECT_EQ(apps_->Find("rechner"), "calc.desktop");
   EXPECT_EQ(apps_->Find("ARITHMETIC"), "calc.desktop");
   EXPECT_EQ(apps_->Find("Paint"), "mypaint.desktop");
+  // Both entries of one name, for the user to choose; Tab's folding takes
+  // accents off.
+  const auto paints = apps_->FindAll("PAINT");
+  ASSERT_EQ(paints.size(), 2u);
+  EXPECT_EQ(paints[0].id + " " + paints[0].detail + " " + paints[0].icon,
+            "mypaint.desktop mypaint mypaint");
+  EXPECT_EQ(paints[1].id, "paint.desktop");
+  EXPECT_EQ(apps_->Fold("\xC3\x89"
+                        "DITEUR"),
+            "editeur");
   EXPECT_EQ(apps_->Find("draw"), "org.example.Draw.desktop");
   EXPECT_EQ(apps_->Find("top viewer"), "top.desktop");
   for (const char* hidden : {"Secret", "Gone", "Ghost", "Elsewhere", "Calc", ""}) {

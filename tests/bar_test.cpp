@@ -52,7 +52,8 @@ struct FakeApplications : sys::Applications {
       return {{"mousepad.desktop", "org.xfce.mousepad", "accessories-text-editor"},
               {"vim.desktop", "vim", ""}};
     }
-    return Applications::FindAll(name);
+    const std::string id = Find(name);
+    return id.empty() ? std::vector<Choice>() : std::vector<Choice>{{id, "", ""}};
   }
   std::vector<std::string> Names() override {
     return {"Paint", "Text Editor",
@@ -106,7 +107,7 @@ class BarTest : public ::testing::Test {
                                               job();
                                             }
                                           },
-                                          launcherReaches_, &applications_},
+                                          launcherReaches_, &applications_, bar::Calculate},
                                    view_);
     view_.rules = rules_.get();
     rules_->Start();
@@ -450,10 +451,19 @@ TEST_F(BarTest, TheListRanksByUseAndOffersAChoiceAmongEqualNames) {
   EXPECT_EQ(view_.text, "q4");
   Press(Key::kTab);
   EXPECT_EQ(view_.text, "q9");
+  Press(Key::kEscape);
   temp_.Write("prog/usage.cfg", "runs\tx\n1e999\t1\tq2\n\t\t\n-1\t2\tq3\nnonsense\n");
   view_.Type("q");
   Press(Key::kTab);
   EXPECT_EQ(view_.text, "q0");
+  // A quickcommand added in the editor is offered at the next Tab.
+  Press(Key::kF2);
+  ASSERT_TRUE(rules_->Editor()->Add("www.qq.org", "qquick"));
+  rules_->OnDialogClosed(Dialog::kEditor);
+  view_.Type("qqu");
+  Press(Key::kTab);
+  EXPECT_EQ(view_.text, "qquick");
+  EXPECT_FALSE(view_.list);
 
   Run("\xC3\xA9"
       "DITEUR");

@@ -1,5 +1,7 @@
 // The calculator behind a line that starts with "=": muParser evaluates
-// the rest. Its parser is made at the first calculation, not at start-up.
+// the rest. Its parser is made at the first calculation, not at start-up;
+// on Linux the calculator is a module of its own (tarvolin_calc), which the
+// bar loads, and muParser's library with it, at the first "=".
 #pragma once
 
 #include <string>
@@ -17,5 +19,9 @@ struct Calculation {
 // ln, log10, abs, min and max (a comma separates their arguments), the
 // constants _pi and _e, and hexadecimal numbers written 0x1f.
 Calculation Calculate(const std::string& expression);
+
+// What the module exports: Calculate, under a name without C++ decoration.
+using CalculateFunction = void (*)(const std::string* expression, Calculation* result);
+inline constexpr char kCalculateName[] = "tarvolin_calculate";
 
 }  // namespace tarvolin::bar

@@ -28,7 +28,9 @@ inline constexpr char kHelpText[] =
     "F1 or 'help' : Shows this screen\n"
     "F2 or 'edit' : Edit your quickcommands\n"
     "quit (or exit) : Exits the program\n"
-    "F3 or 'options': Brings up the options\n\n"
+    "F3 or 'options': Brings up the options\n"
+    "Tab : Lists what a word may be\n"
+    "=2+3*4 : Calculates\n\n"
     "by Tarvolin team, team@tarvolin.invalid";
 // Its two buttons and the documents they open.
 struct DocumentButton {

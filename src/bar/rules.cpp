@@ -1,6 +1,5 @@
 #include "bar/rules.h"
 
-#include "bar/calculator.h"
 #include "core/key_names.h"
 #include "sys/file_io.h"
 
@@ -9,6 +8,7 @@
 #include <ctime>
 #include <memory>
 #include <thread>
+#include <unordered_set>
 #include <utility>
 
 #include "online/online.h"
@@ -137,9 +137,11 @@ const QuickcommandTable& BarRules::Quickcommands() {
   }
   if (loading_.valid()) {
     quickcommands_ = loading_.get();
+    ++tableChanges_;
   } else if (!quickcommandsLoaded_) {
     quickcommandStamp_ = StampOf(QuickcommandPath());
     LoadQuickcommands(quickcommands_, QuickcommandPath());
+    ++tableChanges_;
   }
   quickcommandsLoaded_ = true;
   return quickcommands_;
@@ -148,6 +150,7 @@ const QuickcommandTable& BarRules::Quickcommands() {
 QuickcommandTable& BarRules::Table() {
   Quickcommands();
   FinishSave();
+  ++tableChanges_;
   return quickcommands_;
 }
 
@@ -202,6 +205,7 @@ void BarRules::FinishSave() {
   quickcommandStamp_ = outcome.stamp;
   if (outcome.readBack) {
     quickcommands_ = std::move(*outcome.readBack);
+    ++tableChanges_;
   }
 }
 
@@ -324,7 +328,7 @@ void BarRules::OnEdit() {
   // Typing filters the list; the applications of one name are offered for
   // that name alone.
   if (listOpen_ && !changingText_) {
-    if (!choices_.empty() || !GatherCandidates() || wordCompletion_.candidates.empty()) {
+    if (!choices_.empty() || !GatherCandidates(false) || wordCompletion_.candidates.empty()) {
       CloseList();
       return;
     }
@@ -474,7 +478,8 @@ void BarRules::Submit(bool inTerminal) {
   // "=" and an expression: the result, or why there is none, goes into the
   // box, selected, and nothing runs. The line is remembered.
   if (line.front() == '=') {
-    const std::string result = Calculate(line.substr(1)).text;
+    const std::string result =
+        system_.calculate ? system_.calculate(line.substr(1)).text : kNoCalculatorText;
     AddToHistory(history_, line);
     ShowStatus(result);
     commandHandled_ = true;
@@ -528,8 +533,21 @@ bool BarRules::OfferChoice(const std::string& line) {
   return true;
 }
 
-std::string BarRules::Fold(const std::string& name) const {
-  return system_.applications ? system_.applications->Fold(name) : sys::LowerAscii(name);
+std::string BarRules::Fold(const std::string& name) {
+  // Letters A to Z every system folds alike, and at once.
+  if (std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; })) {
+    return sys::LowerAscii(name);
+  }
+  // The system's folding takes a microsecond or two a name: each is folded
+  // once.
+  if (foldCache_.size() > kMaxFoldCache) {
+    foldCache_.clear();
+  }
+  auto [at, added] = foldCache_.try_emplace(name);
+  if (added) {
+    at->second = system_.applications ? system_.applications->Fold(name) : sys::LowerAscii(name);
+  }
+  return at->second;
 }
 
 void BarRules::LearnUse(const std::string& line) {
@@ -568,7 +586,7 @@ void BarRules::CompleteWord(int step) {
     state.index = state.index == std::string::npos ? (step > 0 ? 0 : count - 1)
                                                    : (state.index + count + step) % count;
   } else {
-    if (!GatherCandidates() || state.candidates.empty()) {
+    if (!GatherCandidates(true) || state.candidates.empty()) {
       CloseList();
       return;
     }
@@ -582,7 +600,60 @@ void BarRules::CompleteWord(int step) {
   }
 }
 
-bool BarRules::GatherCandidates() {
+void BarRules::GatherOffers() {
+  bool changed = offers_.empty();
+  if (const std::string stamp = system_.files.Env().ProgramsStamp();
+      !programs_ || stamp != programsStamp_) {
+    programs_ = system_.programs();
+    programsStamp_ = stamp;
+    changed = true;
+  }
+  if (const FileStamp stamp = StampOf(UsagePath()); stamp != usageStamp_) {
+    std::string bytes;
+    sys::ReadWholeFile(UsagePath(), &bytes);
+    usage_ = UsageTable::Parse(bytes);
+    usageStamp_ = stamp;
+    changed = true;
+  }
+  std::vector<std::string> applicationNames =
+      system_.applications ? system_.applications->Names() : std::vector<std::string>();
+  const QuickcommandTable& table = Quickcommands();
+  // What was gathered last stands while nothing it came from changed (the
+  // editor changes the table while it is open).
+  if (!changed && tableChanges_ == offeredTable_ && applicationNames == offeredApplications_) {
+    return;
+  }
+  offers_.clear();
+  offers_.reserve(table.size() + programs_->size() + applicationNames.size());
+  // Each name once, as the first kind that has it.
+  std::unordered_set<std::string_view> offered;
+  offered.reserve(offers_.capacity());
+  const auto offer = [&](const std::string& name, CandidateKind kind) {
+    if (!offered.insert(name).second) {
+      return;
+    }
+    std::string folded = Fold(name);
+    const double weight = usage_.Weight(folded);
+    // A program's name compares as it is on disk.
+    if (kind == CandidateKind::kProgram) {
+      folded = name;
+    }
+    offers_.push_back({{name, kind}, std::move(folded), weight});
+  };
+  for (const QuickcommandEntry& entry : table) {
+    offer(entry.Name, CandidateKind::kQuickcommand);
+  }
+  for (const std::string& program : *programs_) {
+    offer(program, CandidateKind::kProgram);
+  }
+  for (const std::string& name : applicationNames) {
+    offer(name, CandidateKind::kApplication);
+  }
+  offeredTable_ = IsOpen(Dialog::kEditor) ? ~std::uint64_t{0} : tableChanges_;
+  offeredApplications_ = std::move(applicationNames);
+}
+
+bool BarRules::GatherCandidates(bool fresh) {
   WordCompletion& state = wordCompletion_;
   const std::string text = view_.Text();
   // The word runs from the last blank outside quotes before the caret (or
@@ -605,35 +676,21 @@ bool BarRules::GatherCandidates() {
   if (start == caret && caret < text.size() && text[caret] != ' ' && text[caret] != '\t') {
     return false;
   }
-  // Read again when a program came or went since; the applications read
-  // theirs again when one of their folders changed, and the usage when
-  // another bar learnt.
-  if (const std::string stamp = system_.files.Env().ProgramsStamp();
-      !programs_ || stamp != programsStamp_) {
-    programs_ = system_.programs();
-    programsStamp_ = stamp;
-  }
-  if (const FileStamp stamp = StampOf(UsagePath()); stamp != usageStamp_) {
-    std::string bytes;
-    sys::ReadWholeFile(UsagePath(), &bytes);
-    usage_ = UsageTable::Parse(bytes);
-    usageStamp_ = stamp;
-  }
-  const std::vector<std::string> applicationNames =
-      system_.applications ? system_.applications->Names() : std::vector<std::string>();
-  std::vector<std::string> names;
-  for (const QuickcommandEntry& entry : Quickcommands()) {
-    names.push_back(entry.Name);
+  // What Tab offers is gathered at each Tab and kept while the list is
+  // filtered: programs read again when one came or went since, the
+  // applications' names when one of their folders changed, and the usage
+  // when another bar learnt.
+  if (fresh || offers_.empty()) {
+    GatherOffers();
   }
   state.before = text.substr(0, start);
   state.after = text.substr(caret);
   state.typed = text.substr(start, caret - start);
   const std::vector<std::string> words = SplitWords(state.typed);
   // Names compare as the system folds case, accented letters too.
-  state.candidates = TabCandidates(
-      words.empty() ? std::string() : words.front(), names, *programs_, applicationNames,
-      system_.files, [this](const std::string& name) { return Fold(name); },
-      [this](const std::string& name) { return usage_.Weight(name); });
+  state.candidates =
+      TabCandidates(words.empty() ? std::string() : words.front(), offers_, system_.files,
+                    [this](const std::string& name) { return Fold(name); });
   // The whole line begun so far may be one run before.
   if (start == 0 && state.after.empty() && !state.typed.empty()) {
     const std::string typed = Fold(state.typed);
@@ -826,6 +883,7 @@ void BarRules::OnDialogClosed(Dialog dialog) {
   }
   open = false;
   if (dialog == Dialog::kEditor) {
+    ++tableChanges_;
     // A large table takes seconds to write: the bar answers meanwhile, and
     // the next tick tells a failure.
     SaveAside(editor_->Rows(), editor_->ReleaseBefore());

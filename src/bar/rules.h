@@ -11,8 +11,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "bar/calculator.h"
 #include "bar/dialog_models.h"
 #include "bar/view.h"
 #include "core/history.h"
@@ -32,6 +34,7 @@ class OnlineServices;
 namespace tarvolin::bar {
 
 inline constexpr char kSettingsSavedText[] = "Settings Saved...";
+inline constexpr char kNoCalculatorText[] = "The calculator could not be loaded";
 // Escape without a notification area, a hotkey or a launcher that reaches
 // the bar: nothing could bring it back.
 inline constexpr char kNoWayBackStatus[] = "No tray and no hotkey: the bar stays";
@@ -64,6 +67,9 @@ struct System {
   // target) that means nothing else may name one, and Tab offers their
   // names. None when null.
   sys::Applications* applications = nullptr;
+  // Evaluates the expression of a line that starts with "="; without it,
+  // a line says there is no calculator.
+  std::function<Calculation(const std::string&)> calculate = {};
 };
 
 // The keys the bar acts on; every other key is the box's alone.
@@ -112,6 +118,8 @@ class BarRules {
   void OnOnlineTick();
   // The bar became the active window.
   void OnActivated();
+  // Another window took the keyboard focus from the bar: the list closes.
+  void OnDeactivated() { CloseList(); }
   // The user closed a dialog.
   void OnDialogClosed(Dialog dialog);
   // A click on a row of the list, counted from its top row as shown.
@@ -163,9 +171,13 @@ class BarRules {
   // the caret, Shift+Tab (-1) the last; one right after shows the next (or
   // the one before), and the list shows them all.
   void CompleteWord(int step);
-  // Gathers Tab's candidates for the word before the caret; false when
-  // there is no word to complete.
-  bool GatherCandidates();
+  // Gathers Tab's candidates for the word before the caret, from the
+  // offers gathered afresh when `fresh`; false when there is no word to
+  // complete.
+  bool GatherCandidates(bool fresh);
+  // Gathers what Tab offers: the quickcommands, the programs on PATH and
+  // the applications, folded and weighed by use.
+  void GatherOffers();
   // Puts the current candidate in place of the word.
   void PutCandidate();
   // Shows the list as the candidates or choices stand.
@@ -176,7 +188,9 @@ class BarRules {
   bool OfferChoice(const std::string& line);
   // Tab's ranking learns the names of a line that ran.
   void LearnUse(const std::string& line);
-  std::string Fold(const std::string& name) const;
+  // `name` folded as the applications fold names (or ASCII letters made
+  // small), from a cache of the names folded so far.
+  std::string Fold(const std::string& name);
   // With `inTerminal` a program starts in a terminal.
   void CarryOut(const Command& command, bool inTerminal);
   // Records the box text in the history and empties the box.
@@ -267,7 +281,15 @@ class BarRules {
   std::size_t listTop_ = 0;
   // The rules are changing the box's text: no edit of the user's.
   bool changingText_ = false;
+  // What Tab offers, and what it was gathered from: the table as it stood
+  // after so many changes, and the applications' names.
+  std::vector<Offer> offers_;
+  std::uint64_t tableChanges_ = 0;
+  std::uint64_t offeredTable_ = 0;
+  std::vector<std::string> offeredApplications_;
   UsageTable usage_;
+  static constexpr std::size_t kMaxFoldCache = 200000;
+  std::unordered_map<std::string, std::string> foldCache_;
   FileStamp usageStamp_;
   std::optional<std::vector<std::string>> programs_;
   std::string programsStamp_;

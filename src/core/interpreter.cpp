@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <set>
 
 #include "sys/environment.h"
 #include "sys/text.h"
@@ -304,12 +303,9 @@ Command DispatchCommand(const std::string& text, const SettingsState& settings,
   return command;
 }
 
-std::vector<Candidate> TabCandidates(const std::string& word, const std::vector<std::string>& names,
-                                     const std::vector<std::string>& programs,
-                                     const std::vector<std::string>& applications,
+std::vector<Candidate> TabCandidates(const std::string& word, const std::vector<Offer>& offers,
                                      sys::FileSystem& files,
-                                     const std::function<std::string(const std::string&)>& fold,
-                                     const std::function<double(const std::string&)>& weight) {
+                                     const std::function<std::string(const std::string&)>& fold) {
   std::vector<Candidate> candidates;
   const bool drive = IsDrivePath(sys::LowerAscii(word.substr(0, 2))) && word.size() >= 2;
   const bool system = !word.empty() && (word.front() == '/' || word.front() == '~');
@@ -335,16 +331,21 @@ std::vector<Candidate> TabCandidates(const std::string& word, const std::vector<
   // start of one of its words, its letters in order; none at all.
   enum Match { kWhole, kStart, kWordStart, kInOrder, kNone };
   const std::string folded = fold(word);
-  const auto match = [&](const std::string& name, bool folding, bool loosely) {
-    const std::string compared = folding ? fold(name) : name;
-    const std::string& wanted = folding ? folded : word;
+  const auto match = [&](const Offer& offer) {
+    const bool program = offer.candidate.kind == CandidateKind::kProgram;
+    const std::string& compared = offer.compared;
+    const std::string& wanted = program ? word : folded;
+    if (compared.empty()) {
+      return kNone;
+    }
     if (compared == wanted) {
       return kWhole;
     }
-    if (compared.rfind(wanted, 0) == 0) {
+    if (compared.starts_with(wanted)) {
       return kStart;
     }
-    if (!loosely || wanted.empty()) {
+    // Programs by their start only: thousands of them would bury the rest.
+    if (program || wanted.empty()) {
       return kNone;
     }
     for (std::size_t at = compared.find(wanted); at != std::string::npos;
@@ -364,34 +365,25 @@ std::vector<Candidate> TabCandidates(const std::string& word, const std::vector<
     }
     return kInOrder;
   };
-  // Quickcommands, then programs (by their start only: thousands of them
-  // would bury the rest), then applications, within each kind of match.
   struct Found {
     Match how;
-    double weight;
-    Candidate candidate;
+    const Offer* offer;
   };
   std::vector<Found> found;
-  const auto offer = [&](const std::vector<std::string>& from, CandidateKind kind, bool loosely) {
-    const bool folding = kind != CandidateKind::kProgram;
-    for (const std::string& name : from) {
-      const Match how = name.empty() ? kNone : match(name, folding, loosely);
-      if (how != kNone) {
-        found.push_back({how, weight ? weight(fold(name)) : 0, {name, kind}});
-      }
+  found.reserve(offers.size());
+  for (const Offer& offer : offers) {
+    if (const Match how = match(offer); how != kNone) {
+      found.push_back({how, &offer});
     }
-  };
-  offer(names, CandidateKind::kQuickcommand, true);
-  offer(programs, CandidateKind::kProgram, false);
-  offer(applications, CandidateKind::kApplication, true);
+  }
   std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
-    return a.how != b.how ? a.how < b.how : a.weight > b.weight;
+    return a.how != b.how ? a.how < b.how : a.offer->weight > b.offer->weight;
   });
-  std::set<std::string> taken;
-  for (Found& each : found) {
-    if (taken.insert(each.candidate.text).second) {
-      candidates.push_back(std::move(each.candidate));
-    }
+  // The best of them: more than anyone would step through with Tab.
+  found.resize(std::min(found.size(), kMaxCandidates));
+  candidates.reserve(found.size());
+  for (const Found& each : found) {
+    candidates.push_back(each.offer->candidate);
   }
   return candidates;
 }

@@ -78,23 +78,30 @@ struct Candidate {
   bool operator==(const Candidate&) const = default;
 };
 
+// A name Tab may offer (each name once): the candidate, the form it is compared in (folded,
+// except a program's name, which compares as it is on disk) and how much
+// the user's use of it weighs.
+inline constexpr std::size_t kMaxCandidates = 1000;
+
+struct Offer {
+  Candidate candidate;
+  std::string compared;
+  double weight = 0;
+};
+
 // What Tab may put in place of `word`, the word under the caret, in order:
 // for a path (a drive path, or one from / or ~) the entries of its folder
 // that begin with its last name, folders with their separator after them;
-// otherwise the quickcommand names (folded by `fold`), the programs in
-// `programs` and then the application names in `applications` (folded by
-// `fold`) that match it: first those it names whole, then those it
-// begins, then (names and applications only) those with a word it begins
-// ("writer" for "LibreOffice Writer"), then those holding its letters in
-// order ("lbw"). Within each of these, a name that `weight` (given the
-// folded name) weighs more comes first. Hidden entries only for a name
-// that begins with ".".
+// otherwise the offers that match it (folded by `fold` where they are):
+// first those it names whole, then those it begins, then (quickcommands
+// and applications only) those with a word it begins ("writer" for
+// "LibreOffice Writer"), then those holding its letters in order ("lbw");
+// within each, the heavier first, then in the offers' order; at most
+// kMaxCandidates of them. Hidden entries only for a name that begins with
+// ".".
 std::vector<Candidate> TabCandidates(
-    const std::string& word, const std::vector<std::string>& names,
-    const std::vector<std::string>& programs, const std::vector<std::string>& applications,
-    sys::FileSystem& files,
-    const std::function<std::string(const std::string&)>& fold = sys::LowerAscii,
-    const std::function<double(const std::string&)>& weight = {});
+    const std::string& word, const std::vector<Offer>& offers, sys::FileSystem& files,
+    const std::function<std::string(const std::string&)>& fold = sys::LowerAscii);
 
 // Puts a backslash after a drive letter and its colon: d gives d:\, c: gives
 // c:\, c:games gives c:\games; c:\games stays. Never given empty text.

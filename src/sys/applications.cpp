@@ -28,7 +28,7 @@ std::string NamedApplications::Find(const std::string& name) {
 
 std::string NamedApplications::Fold(const std::string& name) {
   const std::string folded = Folded(name);
-  return folded.empty() ? LowerAscii(name) : folded;
+  return folded.empty() ? LowerAscii(name) : Bare(folded);
 }
 
 std::vector<std::string> NamedApplications::Names() {

@@ -27,16 +27,8 @@ class Applications {
     std::string detail;
     std::string icon;
   };
-  // Every application `name` stands for, Find's first. Inline, as every
-  // virtual here: the module and its users share no object file that could
-  // hold them.
-  virtual std::vector<Choice> FindAll(const std::string& name) {
-    std::vector<Choice> found;
-    if (std::string id = Find(name); !id.empty()) {
-      found.push_back({std::move(id), {}, {}});
-    }
-    return found;
-  }
+  // Every application `name` stands for, Find's first.
+  virtual std::vector<Choice> FindAll(const std::string& name) = 0;
 
   // Every name Find knows, each once, for completion.
   virtual std::vector<std::string> Names() = 0;
@@ -47,7 +39,8 @@ class Applications {
   virtual std::string Launch(const std::string& id, const std::string& folder, bool inTerminal) = 0;
 
   // `name` as Tab compares it: case folded as the system folds it, the
-  // letters A to Z at least.
+  // letters A to Z at least. Inline, as every virtual here: the module
+  // and its users share no object file that could hold them.
   virtual std::string Fold(const std::string& name) { return LowerAscii(name); }
 
   // Reads the names beside the GUI thread now, so that the first line that
@@ -84,6 +77,9 @@ class NamedApplications : public Applications {
   // The form in which two names that the system holds alike compare
   // equal; empty for a name that matches nothing.
   virtual std::string Folded(const std::string& name) const = 0;
+  // A folded name as Tab compares it: the system's accents taken off its
+  // letters (é to e), so that a bare letter typed finds them.
+  virtual std::string Bare(const std::string& folded) const { return folded; }
   // Whether the entries may have changed since Read: true when the system
   // cannot tell cheaply.
   virtual bool Changed() { return true; }

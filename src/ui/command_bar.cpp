@@ -77,6 +77,8 @@ bool CommandBar::event(QEvent* event) {
   const bool handled = QWidget::event(event);
   if (event->type() == QEvent::WindowActivate) {
     emit Activated();
+  } else if (event->type() == QEvent::WindowDeactivate) {
+    emit Deactivated();
   }
   return handled;
 }

@@ -50,8 +50,9 @@ class CommandBar : public QWidget {
   void setVisible(bool visible) override;
 
  signals:
-  // The bar became the active window.
+  // The bar became the active window, or stopped being it.
   void Activated();
+  void Deactivated();
   // The bar was moved, by the program or by anyone else.
   void Moved();
 

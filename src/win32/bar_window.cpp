@@ -257,6 +257,7 @@ LRESULT BarWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         rules_.OnActivated();
         return 0;
       }
+      rules_.OnDeactivated();
       break;
     case WM_SETFOCUS:
       ::SetFocus(box_);

@@ -131,6 +131,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return std::make_unique<tarvolin::WinHttpClient>();
       }};
   system.applications = applications.get();
+  system.calculate = tarvolin::bar::Calculate;
   system.launcherReaches = !unguarded;
   tarvolin::win32::BarWindow bar(instance, std::move(system));
   bar.Start();

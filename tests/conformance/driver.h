@@ -98,6 +98,7 @@ inline bar::System SystemFor(sys::FileSystem& files, sys::ProfileStore& profile,
   system.clock = [clock = setup.clock] { return *clock; };
   system.programs = [] { return std::vector<std::string>(); };
   system.runAside = [](const std::function<void()>& job) { job(); };
+  system.calculate = bar::Calculate;
   return system;
 }
 

@@ -42,6 +42,38 @@ case_quickcommand() {
   wait_until 10 test -e "$work/run.ran" || fail "the application Games Runner did not start"
 }
 
+# Tab unrolls a list right above the bar, which keeps the focus; a click on
+# a row puts it in the line. A name two desktop entries share opens the
+# list of both, and Down and Enter start the second. muParser's library is
+# loaded at the first "=", not before.
+case_list() {
+  printf 'www.notes.org\r\nnotes\r\nwww.news.org\r\nnews\r\n' >"$dir/files.cfg"
+  printf '[Desktop Entry]\nType=Application\nName=Games Runner\nIcon=utilities-terminal\nExec=sh -c "echo two >%s"\n' \
+    "$work/second.ran" >"$work/share/applications/zrunner.desktop"
+  start_bar 4 0
+  type_in_bar n Tab
+  wait_until 5 window_shown "Tarvolin list" || { fail "Tab showed no list"; return; }
+  local x y width height bx by bw bh
+  read -r x y width height <<<"$(geometry "$(windows_named "Tarvolin list")")"
+  read -r bx by bw bh <<<"$(geometry "$(bar_window)")"
+  [ "$x,$((y + height)),$width" = "$bx,$by,$bw" ] || fail "the list ($x $y ${width}x$height) is not above the bar ($bx $by)"
+  focus_on "$(bar_window)" || fail "with the list shown the focus is on '$(focus_name)'"
+  click_at $((x + width / 2)) $((y + 1 + bh + bh / 2)) # the second row
+  wait_until 5 not window_shown "Tarvolin list" || fail "a click on a row left the list open"
+  wait_until 5 focus_on "$(bar_window)" || fail "after the click the focus is on '$(focus_name)'"
+  press Return
+  wait_until 10 file_has_line "$opened" http://www.news.org || fail "the row clicked did not run: $(cat "$opened" 2>/dev/null)"
+  type_in_bar "games runner" Return
+  wait_until 5 window_shown "Tarvolin list" || { fail "two applications of one name showed no list"; return; }
+  [ ! -e "$work/run.ran" ] || fail "the first of two applications started without a choice"
+  press Down Return
+  wait_until 10 test -e "$work/second.ran" || fail "Down and Enter did not start the second application"
+  not window_shown "Tarvolin list" || fail "the list stayed after Enter"
+  ! grep -q muparser "/proc/$bar_pid/maps" || fail "muParser's library was loaded before the first ="
+  type_in_bar "=2^10" Return
+  wait_until 5 grep -q muparser "/proc/$bar_pid/maps" || fail "the first = loaded no calculator"
+}
+
 # The editor's message box and its file dialog, once closed, leave the focus
 # in the editor, where the name typed next is added.
 case_focus_editor() {

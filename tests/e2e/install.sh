@@ -23,7 +23,7 @@ close_window() {
 }
 
 DESTDIR=$work/root cmake --install "$build" --prefix /usr >"$work/install.log" || fail "cmake --install failed"
-for file in bin/tarvolin lib/tarvolin/libtarvolin-bar.so share/tarvolin/ReadMe.txt \
+for file in bin/tarvolin lib/tarvolin/libtarvolin-bar.so lib/tarvolin/libtarvolin_calc.so share/tarvolin/ReadMe.txt \
   share/applications/tarvolin.desktop share/man/man1/tarvolin.1.gz share/doc/tarvolin/copyright; do
   [ -f "$work/root/usr/$file" ] || fail "/usr/$file was not installed"
 done

@@ -29,7 +29,7 @@ fail() {
 mkdir -p "$dir" "$drive/Games" "$work/bin"
 cp "$program" "$dir/tarvolin"
 cp "$(dirname "$program")"/libtarvolin-bar.so "$(dirname "$program")"/libtarvolin_http.* \
-  "$(dirname "$program")"/libtarvolin_apps.* \
+  "$(dirname "$program")"/libtarvolin_apps.* "$(dirname "$program")"/libtarvolin_calc.* \
   "$root/docs/ReadMe.txt" "$root/docs/Changelog.txt" "$dir/"
 # The resident bar's socket: each case its own.
 export XDG_RUNTIME_DIR=$work

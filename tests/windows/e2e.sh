@@ -259,6 +259,24 @@ else
   wait_until 10 test -f "$appdata/files.cfg" || fail "no files.cfg in %APPDATA%\\Tarvolin"
   [ -f "$appdata/tv.ini" ] && [ ! -e "$installed/tv.ini" ] || fail "tv.ini not with the user"
   expect_focus Tarvolin "after the first-run editor closed"
+  # Two Start-menu shortcuts of one name: Enter opens the list of both,
+  # Escape closes the list alone, and Enter twice starts the first.
+  usermenu="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+  mkdir -p "$usermenu/Tools"
+  cp "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tarvolin.lnk" "$usermenu/Tools/"
+  xdo type tarvolin
+  xdo key Return
+  wait_until 10 mapped "Tarvolin list" || fail "two shortcuts of one name showed no list"
+  expect_focus Tarvolin "with the list shown"
+  xdo key Escape
+  wait_until 5 not mapped "Tarvolin list" || fail "Escape left the list"
+  mapped Tarvolin || fail "Escape with the list shown hid the bar"
+  xdo key Return
+  wait_until 5 mapped "Tarvolin list" || fail "Enter did not offer the shortcuts again"
+  xdo key Return
+  wait_until 5 not mapped "Tarvolin list" || fail "the list stayed after Enter"
+  expect_bar "" "after the shortcut started"
+  rm -r "$usermenu/Tools"
   xdo type quit
   xdo key Return
   wait_until 10 no_bar || fail "the installed program did not end"

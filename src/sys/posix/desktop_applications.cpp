@@ -274,6 +274,24 @@ class DesktopApplications final : public NamedApplications {
     return Text(g_utf8_casefold(name.c_str(), -1)).get();
   }
 
+  // Decomposed, without the marks that sit on a letter, composed again.
+  std::string Bare(const std::string& folded) const override {
+    if (std::all_of(folded.begin(), folded.end(), [](char c) { return (c & 0x80) == 0; })) {
+      return folded;
+    }
+    const Text decomposed(g_utf8_normalize(folded.c_str(), -1, G_NORMALIZE_NFD));
+    if (!decomposed) {
+      return folded;
+    }
+    std::string bare;
+    for (const char* at = decomposed.get(); *at != '\0'; at = g_utf8_next_char(at)) {
+      if (g_unichar_type(g_utf8_get_char(at)) != G_UNICODE_NON_SPACING_MARK) {
+        bare.append(at, static_cast<std::size_t>(g_utf8_next_char(at) - at));
+      }
+    }
+    return Text(g_utf8_normalize(bare.c_str(), -1, G_NORMALIZE_NFC)).get();
+  }
+
   // Folders deeper than this are not looked into; a file bigger than this
   // is no desktop entry.
   static constexpr int kMaxDepth = 8;

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "sys/text.h"
 
@@ -88,6 +89,33 @@ class StartMenuApplications final : public NamedApplications {
     std::wstring wide = ToWide(name);
     ::CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
     return FromWide(wide);
+  }
+
+  // Decomposed (FoldString's composite mapping), without the marks that
+  // sit on a letter.
+  std::string Bare(const std::string& folded) const override {
+    if (std::all_of(folded.begin(), folded.end(), [](char c) { return (c & 0x80) == 0; })) {
+      return folded;
+    }
+    const std::wstring wide = ToWide(folded);
+    const int size =
+        ::FoldStringW(MAP_COMPOSITE, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0);
+    if (size <= 0) {
+      return folded;
+    }
+    std::wstring decomposed(static_cast<std::size_t>(size), L'\0');
+    ::FoldStringW(MAP_COMPOSITE, wide.c_str(), static_cast<int>(wide.size()), decomposed.data(),
+                  size);
+    std::vector<WORD> types(decomposed.size());
+    ::GetStringTypeW(CT_CTYPE3, decomposed.c_str(), static_cast<int>(decomposed.size()),
+                     types.data());
+    std::wstring bare;
+    for (std::size_t k = 0; k < decomposed.size(); ++k) {
+      if ((types[k] & C3_NONSPACING) == 0) {
+        bare += decomposed[k];
+      }
+    }
+    return FromWide(bare);
   }
 
   std::vector<std::string> folders_;
