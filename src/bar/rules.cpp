@@ -696,9 +696,12 @@ bool BarRules::GatherCandidates(bool fresh) {
     const std::string typed = Fold(state.typed);
     for (const std::string& entry : history_.entries) {
       const Candidate candidate{entry, CandidateKind::kHistory};
+      // A line that names a candidate (in quotes or not) is offered as that.
+      const std::vector<std::string> entryWords = SplitWords(entry);
+      const std::string named = Fold(entryWords.size() == 1 ? entryWords.front() : entry);
       if (entry.size() > state.typed.size() && Fold(entry).starts_with(typed) &&
           std::none_of(state.candidates.begin(), state.candidates.end(),
-                       [&](const Candidate& c) { return c.text == entry; })) {
+                       [&](const Candidate& c) { return Fold(c.text) == named; })) {
         state.candidates.push_back(candidate);
       }
     }
