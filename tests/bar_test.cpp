@@ -49,7 +49,9 @@ struct FakeApplications : sys::Applications {
     if (Fold(name) ==
         "\xC3\xA9"
         "diteur") {
-      return {{"mousepad.desktop", "org.xfce.mousepad", "accessories-text-editor"},
+      return {{"mousepad.desktop", "org.xfce.mousepad", "accessories-text-editor",
+               "\xC3\x89"
+               "diteur"},
               {"vim.desktop", "vim", ""}};
     }
     const std::string id = Find(name);
@@ -470,8 +472,8 @@ TEST_F(BarTest, TheListRanksByUseAndOffersAChoiceAmongEqualNames) {
   EXPECT_TRUE(applications_.launched.empty());
   ASSERT_TRUE(view_.list);
   EXPECT_EQ(view_.list->rows,
-            (std::vector<ListRow>{{"\xC3\xA9"
-                                   "DITEUR",
+            (std::vector<ListRow>{{"\xC3\x89"
+                                   "diteur",
                                    "org.xfce.mousepad", "accessories-text-editor"},
                                   {"\xC3\xA9"
                                    "DITEUR",

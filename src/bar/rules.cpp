@@ -735,7 +735,9 @@ void BarRules::ShowList() {
   listTop_ = std::min(listTop_, count - shown);
   for (std::size_t row = listTop_; row < listTop_ + shown; ++row) {
     if (choosing) {
-      list.rows.push_back({view_.Text(), choices_[row].detail, choices_[row].icon});
+      const sys::Applications::Choice& choice = choices_[row];
+      list.rows.push_back(
+          {choice.name.empty() ? view_.Text() : choice.name, choice.detail, choice.icon});
       continue;
     }
     const Candidate& candidate = wordCompletion_.candidates[row];

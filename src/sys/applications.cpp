@@ -16,7 +16,7 @@ std::vector<Applications::Choice> NamedApplications::FindAll(const std::string& 
   std::vector<Choice> found;
   found.reserve(entries.size());
   for (const Entry* entry : entries) {
-    found.push_back({entry->id, entry->detail, entry->icon});
+    found.push_back({entry->id, entry->detail, entry->icon, entry->name});
   }
   return found;
 }

@@ -20,12 +20,14 @@ class Applications {
   virtual std::string Find(const std::string& name) = 0;
 
   // An application told apart from others of the same name: its id for
-  // Launch, what tells it apart (its entry's or shortcut's name) and its
-  // icon (a themed icon's name or a file), empty where it has none.
+  // Launch, what tells it apart (its entry's or shortcut's name), its icon
+  // (a themed icon's name or a file) and its name as it gives it, each
+  // empty where it has none.
   struct Choice {
     std::string id;
     std::string detail;
     std::string icon;
+    std::string name = {};
   };
   // Every application `name` stands for, Find's first.
   virtual std::vector<Choice> FindAll(const std::string& name) = 0;

@@ -76,15 +76,7 @@ class Win32Driver : public Driver {
     }
     return rows;
   }
-  void ClickListRow(int row) override {
-    const HWND list = bar_.ListHandle();
-    RECT item{};
-    ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-    ::SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::SendMessageW(list, WM_LBUTTONUP, 0, at);
-    Settle();
-  }
+  void ClickListRow(int row) override { ClickRow(bar_.ListHandle(), row); }
   std::pair<Point, Size> ListFrame() override {
     RECT frame{};
     ::GetWindowRect(::GetParent(bar_.ListHandle()), &frame);
@@ -133,15 +125,7 @@ class Win32Driver : public Driver {
     ::SendMessageW(EditorPart(kIds[static_cast<int>(action)]), BM_CLICK, 0, 0);
     Settle();
   }
-  void PickEditorRow(int row) override {
-    const HWND list = EditorPart(win32::kEditorTargets);
-    RECT item{};
-    ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-    ::SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::SendMessageW(list, WM_LBUTTONUP, 0, at);
-    Settle();
-  }
+  void PickEditorRow(int row) override { ClickRow(EditorPart(win32::kEditorTargets), row); }
   void Tick() override {
     bar_.Rules().OnTick();
     Settle();
@@ -150,6 +134,15 @@ class Win32Driver : public Driver {
 
  private:
   HWND Box() const { return bar_.BoxHandle(); }
+  // A click with the left button in the middle of a list box's row.
+  void ClickRow(HWND list, int row) {
+    RECT item{};
+    ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    ::SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(list, WM_LBUTTONUP, 0, at);
+    Settle();
+  }
   HWND EditorPart(int id) { return ::GetDlgItem(bar_.DialogHandle(Dialog::kEditor), id); }
   std::pair<int, int> Selection() const {
     DWORD start = 0;
