@@ -533,6 +533,17 @@ bool BarRules::OfferChoice(const std::string& line) {
   return true;
 }
 
+const std::string& BarRules::IconOf(const std::string& application) {
+  // Each lookup walks every application: a row asks once while what Tab
+  // offers stands.
+  auto [at, added] = icons_.try_emplace(application);
+  if (added) {
+    const auto found = system_.applications->FindAll(application);
+    at->second = found.empty() ? std::string() : found.front().icon;
+  }
+  return at->second;
+}
+
 std::string BarRules::Fold(const std::string& name) {
   // Letters A to Z every system folds alike, and at once.
   if (std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; })) {
@@ -624,6 +635,7 @@ void BarRules::GatherOffers() {
     return;
   }
   offers_.clear();
+  icons_.clear();
   offers_.reserve(table.size() + programs_->size() + applicationNames.size());
   // Each name once, as the first kind that has it.
   std::unordered_set<std::string_view> offered;
@@ -695,14 +707,15 @@ bool BarRules::GatherCandidates(bool fresh) {
   if (start == 0 && state.after.empty() && !state.typed.empty()) {
     const std::string typed = Fold(state.typed);
     for (const std::string& entry : history_.entries) {
-      const Candidate candidate{entry, CandidateKind::kHistory};
+      if (entry.size() <= state.typed.size() || !Fold(entry).starts_with(typed)) {
+        continue;
+      }
       // A line that names a candidate (in quotes or not) is offered as that.
       const std::vector<std::string> entryWords = SplitWords(entry);
       const std::string named = Fold(entryWords.size() == 1 ? entryWords.front() : entry);
-      if (entry.size() > state.typed.size() && Fold(entry).starts_with(typed) &&
-          std::none_of(state.candidates.begin(), state.candidates.end(),
+      if (std::none_of(state.candidates.begin(), state.candidates.end(),
                        [&](const Candidate& c) { return Fold(c.text) == named; })) {
-        state.candidates.push_back(candidate);
+        state.candidates.push_back({entry, CandidateKind::kHistory});
       }
     }
   }
@@ -743,8 +756,7 @@ void BarRules::ShowList() {
     const Candidate& candidate = wordCompletion_.candidates[row];
     ListRow shownRow{candidate.text, kKinds[static_cast<int>(candidate.kind)], {}};
     if (candidate.kind == CandidateKind::kApplication) {
-      const auto found = system_.applications->FindAll(candidate.text);
-      shownRow.icon = found.empty() ? std::string() : found.front().icon;
+      shownRow.icon = IconOf(candidate.text);
     }
     list.rows.push_back(std::move(shownRow));
   }

@@ -191,6 +191,9 @@ class BarRules {
   // `name` folded as the applications fold names (or ASCII letters made
   // small), from a cache of the names folded so far.
   std::string Fold(const std::string& name);
+  // The icon of the application of this name, from the icons asked for
+  // since what Tab offers was gathered.
+  const std::string& IconOf(const std::string& application);
   // With `inTerminal` a program starts in a terminal.
   void CarryOut(const Command& command, bool inTerminal);
   // Records the box text in the history and empties the box.
@@ -287,6 +290,7 @@ class BarRules {
   std::uint64_t tableChanges_ = 0;
   std::uint64_t offeredTable_ = 0;
   std::vector<std::string> offeredApplications_;
+  std::unordered_map<std::string, std::string> icons_;
   UsageTable usage_;
   static constexpr std::size_t kMaxFoldCache = 200000;
   std::unordered_map<std::string, std::string> foldCache_;
